@@ -1,0 +1,43 @@
+// The NetBIOS control block and command codes, declared here rather than taken
+// from the platform header so that discovery builds and is tested on any host.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct NCB {
+    std::uint8_t ncb_command;
+    std::uint8_t ncb_retcode;
+    std::uint8_t ncb_lsn;
+    std::uint8_t ncb_num;
+    std::uint8_t* ncb_buffer;
+    std::uint16_t ncb_length;
+    std::uint8_t ncb_callname[16];
+    std::uint8_t ncb_name[16];
+    std::uint8_t ncb_rto;
+    std::uint8_t ncb_sto;
+    void* ncb_post;
+    std::uint8_t ncb_lana_num;
+    std::uint8_t ncb_cmd_cplt;
+    std::uint8_t ncb_reserve[10];
+    void* ncb_event;
+};
+
+inline constexpr std::uint8_t NCBENUM = 0x37;
+inline constexpr std::uint8_t NCBRESET = 0x32;
+inline constexpr std::uint8_t NCBASTAT = 0x33;
+
+// The platform's LANA_ENUM: a count byte and up to 255 adapter numbers.
+inline constexpr std::size_t kLanaListSize = 256;
+inline constexpr std::size_t kAdapterStatusSize = 600;
+inline constexpr std::size_t kAdapterAddressSize = 6;
+
+#if defined(_WIN32) && !defined(_WIN64)
+// The service reads the block by these offsets; a layout slip would send it garbage.
+static_assert(sizeof(NCB) == 64);
+static_assert(offsetof(NCB, ncb_command) == 0);
+static_assert(offsetof(NCB, ncb_buffer) == 4);
+static_assert(offsetof(NCB, ncb_length) == 8);
+static_assert(offsetof(NCB, ncb_callname) == 10);
+static_assert(offsetof(NCB, ncb_lana_num) == 48);
+#endif

@@ -1,0 +1,53 @@
+// A scripted NetBIOS service that keeps a copy of every control block it was handed.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "ncb.h"
+
+struct FakeNetbios {
+    using Address = std::array<std::uint8_t, kAdapterAddressSize>;
+    struct Call {
+        NCB ncb;
+        std::vector<std::uint8_t> bufferOnEntry;
+    };
+
+    std::vector<std::uint8_t> lanas;            // written by NCBENUM
+    std::optional<std::uint8_t> countByte;      // overrides lanas.size() as the reported count
+    std::uint8_t enumCode = 0;                  // a non-zero code writes nothing
+    std::map<std::uint8_t, Address> addresses;  // a LANA missing here answers but writes nothing
+    std::map<std::uint8_t, std::uint8_t> statusCodes;
+    std::vector<Call> calls;
+
+    std::uint8_t operator()(NCB& ncb) {
+        calls.push_back(
+            {ncb, {ncb.ncb_buffer, ncb.ncb_buffer + (ncb.ncb_buffer ? ncb.ncb_length : 0)}});
+        switch (ncb.ncb_command) {
+            case NCBENUM:
+                if (enumCode == 0) {
+                    ncb.ncb_buffer[0] = countByte.value_or(static_cast<std::uint8_t>(lanas.size()));
+                    std::copy(lanas.begin(), lanas.end(), ncb.ncb_buffer + 1);
+                }
+                return enumCode;
+            case NCBASTAT: {
+                const auto code = statusCodes.find(ncb.ncb_lana_num);
+                if (code != statusCodes.end() && code->second != 0) {
+                    return code->second;
+                }
+                if (const auto address = addresses.find(ncb.ncb_lana_num);
+                    address != addresses.end()) {
+                    std::memcpy(ncb.ncb_buffer, address->second.data(), address->second.size());
+                }
+                return 0;
+            }
+            default:
+                return 0;
+        }
+    }
+};
