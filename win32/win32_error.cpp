@@ -19,3 +19,8 @@ AppError Win32Error(DWORD code) {
 void ThrowLastError() {
     throw Win32Error(GetLastError());
 }
+
+void ThrowLastErrorOr(DWORD fallback) {
+    const DWORD code = GetLastError();
+    throw Win32Error(code != ERROR_SUCCESS ? code : fallback);
+}

@@ -7,3 +7,6 @@
 
 AppError Win32Error(DWORD code);
 [[noreturn]] void ThrowLastError();
+// For calls that may fail without setting a last error, so that the user never
+// reads "The operation completed successfully." as a failure.
+[[noreturn]] void ThrowLastErrorOr(DWORD fallback);

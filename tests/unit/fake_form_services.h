@@ -1,0 +1,62 @@
+// Form1's platform as plain data: the text box, the clipboard and every message
+// box, with scripted failures per operation.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app_error.h"
+#include "form_services.h"
+
+struct FakeFormServices final : FormServices {
+    std::wstring text;
+    std::size_t selectionStart = 0;
+    std::size_t selectionLength = 0;
+    std::optional<std::wstring> clipboard = L"sentinel";  // nullopt: emptied
+    std::vector<std::wstring> messages;
+    std::vector<std::string> calls;
+    std::map<std::string, AppError> failures;  // operation name -> what it throws
+    bool unloaded = false;
+    std::wstring startedProgram;
+    int startedStyle = 0;
+
+    void Call(const std::string& operation) {
+        calls.push_back(operation);
+        if (const auto failure = failures.find(operation); failure != failures.end()) {
+            throw failure->second;
+        }
+    }
+
+    std::wstring Text1Text() override {
+        Call("text");
+        return text;
+    }
+    void SetText1Text(const std::wstring& newText) override {
+        Call("set");
+        text = newText;
+    }
+    std::wstring Text1SelectedText() override {
+        Call("selection");
+        return text.substr(selectionStart, selectionLength);
+    }
+    void ShowMessage(const std::wstring& message) override { messages.push_back(message); }
+    void Unload() override {
+        Call("unload");
+        unloaded = true;
+    }
+    void ClearClipboard() override {
+        Call("clear");
+        clipboard.reset();
+    }
+    void PutClipboardText(const std::wstring& newText) override {
+        Call("put");
+        clipboard = newText;
+    }
+    void StartProgram(const std::wstring& name, int windowStyle) override {
+        Call("start");
+        startedProgram = name;
+        startedStyle = windowStyle;
+    }
+};

@@ -1,0 +1,161 @@
+#include "form1.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+
+#include "fake_form_services.h"
+#include "fake_netbios.h"
+
+namespace {
+
+const AppError kFailure(5, L"Access is denied.");
+
+struct Fixture {
+    FakeFormServices services;
+    FakeNetbios netbios;
+    Form1 form{services, std::ref(netbios)};
+};
+
+TEST(Form1Listing, WritesEachAddressAfterACrLfReplacingWhatWasThere) {
+    struct Case {
+        std::vector<std::uint8_t> lanas;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {{}, L""},
+        {{1}, L"\r\n001A2B3C4D5E"},
+        {{1, 2}, L"\r\n001A2B3C4D5E\r\n0AFF011000B0"},
+        {{1, 3, 2}, L"\r\n001A2B3C4D5E\r\n0AFF011000B0"},  // LANA 3 fails its query
+        {{1, 1}, L"\r\n001A2B3C4D5E\r\n001A2B3C4D5E"},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.services.text = L"typed by hand";
+        f.netbios.lanas = c.lanas;
+        f.netbios.addresses = {{1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}},
+                               {2, {0x0A, 0xFF, 0x01, 0x10, 0x00, 0xB0}}};
+        f.netbios.statusCodes = {{3, 0x34}};
+        f.form.Command1_Click();
+        EXPECT_EQ(f.services.text, c.expected);
+        f.form.Command1_Click();
+        EXPECT_EQ(f.services.text, c.expected) << "a second click replaces, never appends";
+        EXPECT_TRUE(f.services.messages.empty());
+    }
+}
+
+TEST(Form1Listing, ADiscoveryErrorIsReportedOnceAndLeavesTheTextAlone) {
+    const std::function<void()> throwers[] = {
+        [] { throw AppError(127, L"The specified procedure could not be found."); },
+        [] { throw std::bad_alloc(); },
+    };
+    const std::wstring expected[] = {
+        L"The specified procedure could not be found.",
+        L"Not enough memory resources are available to process this command."};
+    for (std::size_t i = 0; i < std::size(throwers); ++i) {
+        FakeFormServices services;
+        services.text = L"\r\nPREVIOUS";
+        Form1 form(services, [&](NCB&) -> std::uint8_t {
+            throwers[i]();
+            return 0;
+        });
+        form.Command1_Click();
+        EXPECT_EQ(services.messages, std::vector<std::wstring>{expected[i]});
+        EXPECT_EQ(services.text, L"\r\nPREVIOUS");
+    }
+}
+
+struct CopyCommand {
+    const char* name;
+    void (Form1::*click)();
+    const wchar_t* emptyMessage;
+};
+
+const CopyCommand kCopyCommands[] = {
+    {"cpy all", &Form1::Command2_Click, L"You should get it before..."},
+    {"cpy selected", &Form1::Command4_Click, L"You should select something..."},
+};
+
+TEST(Form1Copy, NothingToCopyIsAPlainMessageAndTheClipboardKeepsItsContent) {
+    for (const CopyCommand& command : kCopyCommands) {
+        Fixture f;  // empty text, empty selection
+        (f.form.*command.click)();
+        EXPECT_EQ(f.services.messages, std::vector<std::wstring>{command.emptyMessage})
+            << command.name;
+        EXPECT_EQ(f.services.clipboard, L"sentinel") << command.name;
+    }
+}
+
+TEST(Form1Copy, ClearsThenPutsTheTextUnchanged) {
+    const std::wstring text = L"\r\n001A2B3C4D5E\r\n0AFF011000B0";
+    struct Case {
+        std::size_t command;
+        std::size_t start, length;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {0, 0, 0, text},
+        {1, 0, 2, L"\r\n"},            // only the leading empty line
+        {1, 10, 10, L"4D5E\r\n0AFF"},  // across a line break
+        {1, 0, text.size(), text},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.services.text = text;
+        f.services.selectionStart = c.start;
+        f.services.selectionLength = c.length;
+        (f.form.*kCopyCommands[c.command].click)();
+        EXPECT_EQ(f.services.clipboard, c.expected);
+        EXPECT_TRUE(f.services.messages.empty());
+        const std::string read = c.command == 0 ? "text" : "selection";
+        EXPECT_EQ(f.services.calls, (std::vector<std::string>{read, "clear", read, "put"}));
+    }
+}
+
+TEST(Form1Copy, AClipboardFailureIsReportedOnce) {
+    struct Case {
+        const char* failing;
+        std::optional<std::wstring> clipboardAfter;
+    };
+    const Case cases[] = {{"clear", L"sentinel"}, {"put", std::nullopt}};
+    for (const CopyCommand& command : kCopyCommands) {
+        for (const Case& c : cases) {
+            Fixture f;
+            f.services.text = L"\r\n001A2B3C4D5E";
+            f.services.selectionLength = 4;
+            f.services.failures.emplace(c.failing, kFailure);
+            (f.form.*command.click)();
+            EXPECT_EQ(f.services.messages, std::vector<std::wstring>{L"Access is denied."})
+                << command.name << " " << c.failing;
+            EXPECT_EQ(f.services.clipboard, c.clipboardAfter) << command.name << " " << c.failing;
+        }
+    }
+}
+
+TEST(Form1Viewer, StartsTheClipboardViewerInANormalFocusedWindow) {
+    Fixture f;
+    f.form.Command5_Click();
+    EXPECT_EQ(f.services.startedProgram, L"clipbrd.exe");
+    EXPECT_EQ(f.services.startedStyle, 1);
+    EXPECT_TRUE(f.services.messages.empty());
+
+    f.services.failures.emplace("start",
+                                AppError(2, L"The system cannot find the file specified."));
+    f.form.Command5_Click();
+    EXPECT_EQ(f.services.messages,
+              std::vector<std::wstring>{L"The system cannot find the file specified."});
+}
+
+TEST(Form1End, UnloadsTheWindowAndReportsAFailureToDoSo) {
+    Fixture f;
+    f.form.Command3_Click();
+    EXPECT_TRUE(f.services.unloaded);
+
+    Fixture failing;
+    failing.services.failures.emplace("unload", kFailure);
+    failing.form.Command3_Click();
+    EXPECT_EQ(failing.services.messages, std::vector<std::wstring>{L"Access is denied."});
+}
+
+}  // namespace

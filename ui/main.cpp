@@ -1,0 +1,26 @@
+#include <windows.h>
+
+#include <functional>
+
+#include "app_title.h"
+#include "main_window.h"
+#include "system_netbios.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    SystemNetbios netbios;
+    try {
+        MainWindow window(instance, std::ref(netbios));
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageW(window.hwnd(), &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        return 0;
+    } catch (const AppError& error) {
+        // Only a window that could not be created gets here; the clicks report their own errors.
+        MessageBoxW(nullptr, error.message().c_str(), kAppTitle, MB_OK);
+        return 1;
+    }
+}

@@ -1,0 +1,212 @@
+#include "main_window.h"
+
+#include <utility>
+
+#include "app_title.h"
+#include "control_ids.h"
+#include "win32_error.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"velnart.Form1";
+constexpr int kIconResource = 1;
+
+// Layout in twips (1/1440 inch), converted once with the screen's real DPI.
+constexpr int kClientWidth = 3630;
+constexpr int kClientHeight = 2625;
+
+struct ControlLayout {
+    int id;
+    const wchar_t* className;
+    const wchar_t* caption;
+    int left, top, width, height;
+    DWORD style;
+    DWORD exStyle;
+};
+
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_MULTILINE;
+
+// In tab order. Access keys: Alt+G, Alt+A, Alt+S, Alt+C, Alt+E.
+constexpr ControlLayout kControls[] = {
+    {kCommand1Id, L"BUTTON", L"&get mac adrs", 0, 1680, 1200, 900, kButton | BS_DEFPUSHBUTTON, 0},
+    {kCommand2Id, L"BUTTON", L"cpy &all", 1200, 1680, 1200, 300, kButton | BS_PUSHBUTTON, 0},
+    {kCommand4Id, L"BUTTON", L"cpy &selected", 1200, 1980, 1200, 300, kButton | BS_PUSHBUTTON, 0},
+    {kCommand5Id, L"BUTTON", L"&clipboard", 1200, 2280, 1200, 300, kButton | BS_PUSHBUTTON, 0},
+    {kCommand3Id, L"BUTTON", L"&end", 2400, 1680, 1200, 900, kButton | BS_PUSHBUTTON, 0},
+    // Read-only: the list is the machine's answer, not a note to edit. Without
+    // ES_WANTRETURN, Enter in the box still presses the default button.
+    {kText1Id, L"EDIT", L"", 0, 0, 3600, 1635,
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+     WS_EX_CLIENTEDGE},
+};
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+UniqueFont MakeFont(const wchar_t* face, int hundredthsOfPoint, int weight, int dpi) {
+    UniqueFont font(CreateFontW(-MulDiv(hundredthsOfPoint, dpi, 7200), 0, 0, 0, weight, FALSE,
+                                FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                face));
+    if (!font) {
+        ThrowLastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return font;
+}
+
+UniqueIcon LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
+                                                    IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                                    GetSystemMetrics(heightMetric), 0)));
+}
+
+void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    // A private dialog class: the dialog manager's own Tab, Enter, Esc, access-key
+    // and default-button handling then applies to a window of our own.
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        ThrowLastError();
+    }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
+    : dpi_(ScreenDpi()), netbios_(std::move(netbios)) {
+    RegisterWindowClass(instance, WindowProc);
+    formFont_ = MakeFont(L"MS Sans Serif", 975, FW_BOLD, dpi_);
+    buttonFont_ = MakeFont(L"MS Sans Serif", 825, FW_NORMAL, dpi_);
+    text1Font_ = MakeFont(L"Courier New", 1200, FW_BOLD, dpi_);
+    bigIcon_ = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
+    smallIcon_ = LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON);
+
+    RECT frame{0, 0, MulDiv(kClientWidth, dpi_, 1440), MulDiv(kClientHeight, dpi_, 1440)};
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    if (!CreateWindowExW(kWindowExStyle, kClassName, kAppTitle, kWindowStyle, left, top, width,
+                         height, nullptr, nullptr, instance, this)) {
+        ThrowLastError();
+    }
+    CreateControls(instance);
+    services_.emplace(hwnd_, text1_);
+    form_.emplace(*services_, netbios_);
+
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    SendMessageW(hwnd_, DM_SETDEFID, kCommand1Id, 0);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    SetFocus(GetDlgItem(hwnd_, kCommand1Id));
+}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+void MainWindow::CreateControls(HINSTANCE instance) {
+    for (const ControlLayout& control : kControls) {
+        HWND child = CreateWindowExW(
+            control.exStyle, control.className, control.caption, control.style,
+            MulDiv(control.left, dpi_, 1440), MulDiv(control.top, dpi_, 1440),
+            MulDiv(control.width, dpi_, 1440), MulDiv(control.height, dpi_, 1440), hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        if (!child) {
+            ThrowLastError();
+        }
+        const HFONT font = control.id == kText1Id ? text1Font_.get() : buttonFont_.get();
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    text1_ = GetDlgItem(hwnd_, kText1Id);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                        LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam)
+                : DefDlgProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) {
+                OnCommand(LOWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:  // a read-only edit asks with this one
+            if (reinterpret_cast<HWND>(lParam) == text1_) {
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, RGB(0xFF, 0x00, 0x00));
+                SetBkColor(dc, RGB(0xFF, 0xFF, 0xFF));
+                return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+            }
+            break;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(formFont_.get());
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_NCDESTROY: {
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            const LRESULT result = DefDlgProcW(hwnd_, message, wParam, lParam);
+            hwnd_ = nullptr;
+            PostQuitMessage(0);
+            return result;
+        }
+    }
+    return DefDlgProcW(hwnd_, message, wParam, lParam);
+}
+
+void MainWindow::OnCommand(int id) noexcept {
+    if (!form_) {
+        return;
+    }
+    switch (id) {
+        case kCommand1Id:
+            form_->Command1_Click();
+            break;
+        case kCommand2Id:
+            form_->Command2_Click();
+            break;
+        case kCommand3Id:
+            form_->Command3_Click();
+            break;
+        case kCommand4Id:
+            form_->Command4_Click();
+            break;
+        case kCommand5Id:
+            form_->Command5_Click();
+            break;
+    }
+}
