@@ -1,0 +1,424 @@
+// Drives velnart.exe from outside, as a user and the system see it, with a scripted
+// netapi32.dll in the prefix's system directory.
+//   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "control_ids.h"
+#include "velnart_process.h"
+
+namespace {
+
+struct Paths {
+    std::wstring velnart, scriptedDll, noexportDll;
+};
+
+std::wstring SystemFile(const wchar_t* name) {
+    wchar_t directory[MAX_PATH];
+    GetSystemDirectoryW(directory, MAX_PATH);
+    return std::wstring(directory) + L'\\' + name;
+}
+
+bool InstallNetapi(const std::wstring& dll) {
+    return CopyFileW(dll.c_str(), SystemFile(L"netapi32.dll").c_str(), FALSE) != 0;
+}
+
+std::wstring SystemMessage(DWORD code) {
+    wchar_t buffer[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                   buffer, 512, nullptr);
+    std::wstring text = buffer;
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+int Twips(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+RECT ClientRectOf(HWND parent, HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectOneBox(const VelnartProcess& velnart, const std::wstring& text) {
+    const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
+    if (!CHECK_EQ(static_cast<long long>(boxes.size()), 1LL)) {
+        return;
+    }
+    CHECK_EQ(boxes[0].caption, std::wstring(L"velnart"));
+    CHECK_EQ(boxes[0].text, text);
+    CHECK(!boxes[0].hasIcon);
+    CHECK_EQ(static_cast<long long>(boxes[0].buttons), 1LL);
+    CHECK(boxes[0].owner == velnart.form());
+    CHECK(velnart.running());
+}
+
+bool ClickAndWaitForText(const VelnartProcess& velnart, const std::wstring& expected) {
+    velnart.SetText(kText1Id, L"placeholder");
+    velnart.Click(kCommand1Id);
+    WaitUntil([&] { return velnart.Text(kText1Id) == expected; });
+    return CHECK_EQ(velnart.Text(kText1Id), expected);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TestWindow(const Paths& paths) {
+    VelnartProcess velnart(paths.velnart, L"");
+    HWND form = velnart.form();
+    if (!CHECK(form != nullptr)) {
+        return;
+    }
+    const int dpi = ScreenDpi();
+    RECT client;
+    GetClientRect(form, &client);
+    CHECK_EQ(client.right, Twips(3630, dpi));
+    CHECK_EQ(client.bottom, Twips(2625, dpi));
+
+    wchar_t caption[64] = {};
+    GetWindowTextW(form, caption, 64);
+    CHECK_EQ(std::wstring(caption), std::wstring(L"velnart"));
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    CHECK((style & WS_CAPTION) == WS_CAPTION);
+    CHECK(!(style & WS_THICKFRAME));  // fixed frame: not resizable
+    CHECK(!(style & WS_MAXIMIZEBOX));
+    CHECK(GetMenu(form) == nullptr);
+
+    RECT frame;
+    GetWindowRect(form, &frame);
+    const int dx = (frame.left + frame.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int dy = (frame.top + frame.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
+    CHECK(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1);
+
+    struct Control {
+        int id;
+        const wchar_t* className;
+        const wchar_t* caption;
+        int left, top, width, height;
+    };
+    // In tab order.
+    const Control controls[] = {
+        {kCommand1Id, L"Button", L"&get mac adrs", 0, 1680, 1200, 900},
+        {kCommand2Id, L"Button", L"cpy &all", 1200, 1680, 1200, 300},
+        {kCommand4Id, L"Button", L"cpy &selected", 1200, 1980, 1200, 300},
+        {kCommand5Id, L"Button", L"&clipboard", 1200, 2280, 1200, 300},
+        {kCommand3Id, L"Button", L"&end", 2400, 1680, 1200, 900},
+        {kText1Id, L"Edit", L"", 0, 0, 3600, 1635},
+    };
+    HWND child = GetWindow(form, GW_CHILD);
+    for (const Control& control : controls) {
+        if (!CHECK(child != nullptr)) {
+            break;
+        }
+        CHECK_EQ(static_cast<long long>(GetDlgCtrlID(child)), static_cast<long long>(control.id));
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        CHECK_EQ(std::wstring(className), std::wstring(control.className));
+        CHECK_EQ(velnart.Text(control.id), std::wstring(control.caption));
+        const RECT rect = ClientRectOf(form, child);
+        CHECK_EQ(rect.left, Twips(control.left, dpi));
+        CHECK_EQ(rect.top, Twips(control.top, dpi));
+        CHECK_EQ(rect.right - rect.left, Twips(control.width, dpi));
+        CHECK_EQ(rect.bottom - rect.top, Twips(control.height, dpi));
+        CHECK(GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    CHECK(child == nullptr);  // no controls besides these six
+
+    const LONG textStyle = GetWindowLongW(velnart.control(kText1Id), GWL_STYLE);
+    CHECK(textStyle & ES_MULTILINE);
+    CHECK(textStyle & WS_VSCROLL);
+    CHECK(GetWindowLongW(velnart.control(kCommand1Id), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    CHECK_EQ(static_cast<long long>(SendMessageW(form, DM_GETDEFID, 0, 0)),
+             static_cast<long long>(MAKELONG(kCommand1Id, DC_HASDEFID)));
+    CHECK(velnart.Focus() == velnart.control(kCommand1Id));
+}
+
+void TestListing(const Paths& paths) {
+    struct Case {
+        const wchar_t* script;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"lana=0:0:001A2B3C4D5E;lana=3:0:0aff011000b0", L"\r\n001A2B3C4D5E\r\n0AFF011000B0"},
+        {L"lana=0:0:000000000001;lana=1:35:000000000002;lana=2:0:000000000003",
+         L"\r\n000000000001\r\n000000000003"},
+        {L"lana=0:0:AABBCCDDEEFF;lana=1:0:AABBCCDDEEFF", L"\r\nAABBCCDDEEFF\r\nAABBCCDDEEFF"},
+        {L"", L""},
+        {L"enum=1;lana=0:0:AABBCCDDEEFF", L""},
+    };
+    InstallNetapi(paths.scriptedDll);
+    for (const Case& c : cases) {
+        VelnartProcess velnart(paths.velnart, c.script);
+        if (!CHECK(velnart.form() != nullptr)) {
+            continue;
+        }
+        CHECK_EQ(velnart.Text(kText1Id), std::wstring());
+        ClickAndWaitForText(velnart, c.expected);
+        // The second click replaces: wait until it has run, then compare.
+        ClickAndWaitForText(velnart, c.expected);
+        CHECK(velnart.MessageBoxes().empty());
+    }
+}
+
+// The control blocks as the service received them, through the real binding.
+void TestControlBlocks(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring log = std::wstring(temp) + L"velnart-netbios.log";
+    DeleteFileW(log.c_str());
+    {
+        VelnartProcess velnart(paths.velnart, L"lana=4:0:001A2B3C4D5E;lana=2:0:-", log);
+        ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E\r\n000000000000");
+    }
+    std::vector<std::string> lines;
+    if (FILE* file = _wfopen(log.c_str(), L"r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, file)) {
+            lines.emplace_back(line, std::strcspn(line, "\r\n"));
+        }
+        std::fclose(file);
+    }
+    // command, LANA, length, whether the buffer was clear on entry
+    const char* expected[] = {"37 00 0001 Z", "32 04 0000 -", "33 04 5802 Z", "32 02 0000 -",
+                              "33 02 5802 Z"};
+    if (!CHECK_EQ(static_cast<long long>(lines.size()),
+                  static_cast<long long>(std::size(expected)))) {
+        return;
+    }
+    const std::string callname = "2A202020202020202020202020202020";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& hex = lines[i];
+        if (!CHECK(hex.size() > 129)) {
+            continue;
+        }
+        const std::string summary = hex.substr(0, 2) + " " + hex.substr(96, 2) + " " +
+                                    hex.substr(16, 4) + " " + hex.substr(129);
+        Check(summary == expected[i], expected[i], __LINE__, "(got " + summary + ")");
+        const bool query = hex.substr(0, 2) == "33";
+        Check(hex.substr(20, 32) == (query ? callname : std::string(32, '0')), "callname", __LINE__,
+              hex);
+    }
+}
+
+void TestDiscoveryError(const Paths& paths) {
+    InstallNetapi(paths.noexportDll);
+    {
+        VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+        velnart.SetText(kText1Id, L"\r\nPREVIOUSLIST");
+        velnart.Click(kCommand1Id);
+        ExpectOneBox(velnart, SystemMessage(ERROR_PROC_NOT_FOUND));
+        CHECK_EQ(velnart.Text(kText1Id), std::wstring(L"\r\nPREVIOUSLIST"));
+    }
+    InstallNetapi(paths.scriptedDll);
+}
+
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+    std::vector<INPUT> inputs;
+    for (const auto& [key, down] : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Press(WORD key) {
+    SendKeys({{key, true}, {key, false}});
+}
+void PressAlt(WORD key) {
+    SendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
+}
+
+void TestKeyboard(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    const std::wstring listed = L"\r\n001A2B3C4D5E";
+    const auto start = [&] {
+        auto velnart = std::make_unique<VelnartProcess>(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+        SetForegroundWindow(velnart->form());
+        WaitUntil([&] { return GetForegroundWindow() == velnart->form(); });
+        return velnart;
+    };
+    {
+        auto velnart = start();
+        Press(VK_RETURN);  // focus starts on the default button
+        WaitUntil([&] { return velnart->Text(kText1Id) == listed; });
+        CHECK_EQ(velnart->Text(kText1Id), listed);
+
+        velnart->SetText(kText1Id, L"");
+        PressAlt('G');
+        WaitUntil([&] { return velnart->Text(kText1Id) == listed; });
+        CHECK_EQ(velnart->Text(kText1Id), listed);
+
+        velnart->SetText(kText1Id, L"");
+        SendKeys({{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
+        WaitUntil([&] { return velnart->Focus() == velnart->control(kText1Id); });
+        CHECK(velnart->Focus() == velnart->control(kText1Id));
+        Press(VK_RETURN);  // Enter in the text box presses the default button
+        WaitUntil([&] { return velnart->Text(kText1Id) == listed; });
+        CHECK_EQ(velnart->Text(kText1Id), listed);
+
+        Press(VK_ESCAPE);  // with the focus still in the text box
+        CHECK(velnart->WaitForExit());
+    }
+    {
+        auto velnart = start();
+        Press(VK_ESCAPE);
+        CHECK(velnart->WaitForExit());
+    }
+    {
+        auto velnart = start();
+        PressAlt('E');
+        CHECK(velnart->WaitForExit());
+    }
+    {
+        auto velnart = start();
+        velnart->Click(kCommand3Id);
+        CHECK(velnart->WaitForExit());
+    }
+}
+
+// What a rectangle of the screen shows: the horizontal extent and the number of
+// pixels that differ from the background.
+struct Ink {
+    int width = 0;
+    int pixels = 0;
+};
+
+template <typename IsInk>
+Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
+    int left = INT_MAX;
+    int right = INT_MIN;
+    Ink ink;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            if (isInk(GetPixel(dc, x, y))) {
+                ++ink.pixels;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    ink.width = ink.pixels ? right - left + 1 : 0;
+    return ink;
+}
+
+// The same text drawn by the driver in the font the control should have. Fonts
+// cannot be read from another process under Wine, so they are compared by what
+// they draw.
+template <typename IsInk>
+Ink ExpectedInk(const wchar_t* text, const wchar_t* face, int hundredthsOfPoint, int weight,
+                IsInk isInk) {
+    const int dpi = ScreenDpi();
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 400, -100, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font = CreateFontW(-MulDiv(hundredthsOfPoint, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    RECT all{0, 0, 400, 100};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, RGB(0, 0, 0));
+    DrawTextW(dc, text, -1, &all, DT_SINGLELINE | DT_HIDEPREFIX);
+    const Ink ink = MeasureInk(dc, all, isInk);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+RECT InnerRect(HWND control, int inset, int rightInset) {
+    RECT rect;
+    GetWindowRect(control, &rect);
+    return {rect.left + inset, rect.top + inset, rect.right - rightInset, rect.bottom - inset};
+}
+
+// Red text on white in Courier New 12 pt bold; buttons in MS Sans Serif 8.25 pt, as drawn.
+void TestRendering(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
+    ClickAndWaitForText(velnart, L"\r\n0AFF011000B0");
+    Sleep(300);
+    const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    HDC screen = GetDC(nullptr);
+
+    const RECT text1 = InnerRect(velnart.control(kText1Id), 3, scrollBar + 3);
+    int blended = 0;
+    int foreign = 0;
+    MeasureInk(screen, text1, [&](COLORREF colour) {
+        // Anything between pure red and white keeps full red and equal green and blue.
+        const bool redOnWhite = GetRValue(colour) == 255 && GetGValue(colour) == GetBValue(colour);
+        ++(redOnWhite ? blended : foreign);
+        return false;
+    });
+    CHECK_EQ(foreign, 0);
+    const auto isRed = [](COLORREF colour) { return colour != RGB(255, 255, 255); };
+    const Ink shown = MeasureInk(screen, text1, isRed);
+    const Ink expected = ExpectedInk(L"0AFF011000B0", L"Courier New", 1200, FW_BOLD, isRed);
+    CHECK_EQ(shown.width, expected.width);
+    CHECK(std::abs(shown.pixels - expected.pixels) * 10 < expected.pixels);
+
+    const auto isDark = [](COLORREF colour) { return GetRValue(colour) < 64; };
+    const Ink caption = MeasureInk(screen, InnerRect(velnart.control(kCommand4Id), 3, 3), isDark);
+    const Ink expectedCaption =
+        ExpectedInk(L"cpy &selected", L"MS Sans Serif", 825, FW_NORMAL, isDark);
+    CHECK_EQ(caption.width, expectedCaption.width);
+    ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 5) {
+        std::printf("usage: e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL\n");
+        return 2;
+    }
+    const Paths paths{argv[2], argv[3], argv[4]};
+    const std::map<std::wstring, void (*)(const Paths&)> groups = {
+        {L"window", TestWindow},
+        {L"listing", TestListing},
+        {L"control-blocks", TestControlBlocks},
+        {L"discovery-error", TestDiscoveryError},
+        {L"keyboard", TestKeyboard},
+        {L"rendering", TestRendering},
+    };
+    const auto group = groups.find(argv[1]);
+    if (group == groups.end()) {
+        std::printf("unknown group\n");
+        return 2;
+    }
+    group->second(paths);
+    std::printf("%d passed, %d failed\n", Counts().passed, Counts().failed);
+    return Counts().failed == 0 && Counts().passed > 0 ? 0 : 1;
+}

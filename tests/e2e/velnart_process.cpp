@@ -1,0 +1,161 @@
+#include "velnart_process.h"
+
+#include <chrono>
+#include <thread>
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
+namespace {
+
+std::wstring WindowText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
+        return L"<no answer>";
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className) {
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> found;
+    for (HWND hwnd : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == processId && ClassName(hwnd) == className && IsWindowVisible(hwnd)) {
+            found.push_back(hwnd);
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+VelnartProcess::VelnartProcess(const std::wstring& exePath, const std::wstring& netbiosScript,
+                               const std::wstring& logPath, const std::wstring& directory) {
+    SetEnvironmentVariableW(L"VELNART_FAKE_NETBIOS", netbiosScript.c_str());
+    SetEnvironmentVariableW(L"VELNART_FAKE_NETBIOS_LOG",
+                            logPath.empty() ? nullptr : logPath.c_str());
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
+        std::printf("cannot start velnart: error %lu\n", GetLastError());
+        return;
+    }
+    WaitForInputIdle(info_.hProcess, 10000);
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> forms = VisibleWindowsOf(info_.dwProcessId, L"velnart.Form1");
+            form_ = forms.empty() ? nullptr : forms.front();
+            return form_ != nullptr;
+        },
+        10000);
+}
+
+VelnartProcess::~VelnartProcess() {
+    if (info_.hProcess) {
+        if (running()) {
+            for (const MessageBoxInfo& box : MessageBoxes()) {
+                PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+            }
+            PostMessageW(form_, WM_CLOSE, 0, 0);
+            if (!WaitForExit(3000)) {
+                TerminateProcess(info_.hProcess, 1);
+                WaitForSingleObject(info_.hProcess, 3000);
+            }
+        }
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+}
+
+bool VelnartProcess::running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool VelnartProcess::WaitForExit(DWORD timeoutMs) const {
+    return WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::wstring VelnartProcess::Text(int id) const {
+    return WindowText(control(id));
+}
+
+void VelnartProcess::SetText(int id, const std::wstring& text) const {
+    SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+}
+
+// Posted, not sent: a handler that shows a message box would otherwise block the driver.
+void VelnartProcess::Click(int id) const {
+    PostMessageW(control(id), BM_CLICK, 0, 0);
+}
+
+HWND VelnartProcess::Focus() const {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(info_.dwThreadId, &gui) ? gui.hwndFocus : nullptr;
+}
+
+std::vector<MessageBoxInfo> VelnartProcess::MessageBoxes() const {
+    std::vector<MessageBoxInfo> boxes;
+    for (HWND hwnd : VisibleWindowsOf(info_.dwProcessId, L"#32770")) {
+        MessageBoxInfo box{hwnd,
+                           WindowText(hwnd),
+                           WindowText(GetDlgItem(hwnd, 0xFFFF)),
+                           GetDlgItem(hwnd, 0x14) != nullptr,
+                           0,
+                           GetWindow(hwnd, GW_OWNER)};
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            box.buttons += ClassName(child) == L"Button" && IsWindowVisible(child) ? 1 : 0;
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+std::vector<MessageBoxInfo> VelnartProcess::TakeMessageBoxes() const {
+    std::vector<MessageBoxInfo> taken;
+    // Boxes are modal, so a second one could only show after the first is closed:
+    // keep closing until none follows within a short wait.
+    while (taken.size() < 5) {
+        std::vector<MessageBoxInfo> boxes;
+        if (!WaitUntil([&] { return !(boxes = MessageBoxes()).empty(); },
+                       taken.empty() ? 5000 : 300)) {
+            break;
+        }
+        for (const MessageBoxInfo& box : boxes) {
+            taken.push_back(box);
+            PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+        }
+        WaitUntil([&] { return MessageBoxes().empty(); });
+    }
+    return taken;
+}
