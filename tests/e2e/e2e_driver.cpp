@@ -1,6 +1,6 @@
 // Drives velnart.exe from outside, as a user and the system see it, with a scripted
 // netapi32.dll in the prefix's system directory.
-//   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL
+//   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB_EXE
 #include <windows.h>
 
 #include <algorithm>
@@ -20,7 +20,7 @@
 namespace {
 
 struct Paths {
-    std::wstring velnart, scriptedDll, noexportDll;
+    std::wstring velnart, scriptedDll, noexportDll, viewerStub;
 };
 
 std::wstring SystemFile(const wchar_t* name) {
@@ -397,20 +397,198 @@ void TestRendering(const Paths& paths) {
     ReleaseDC(nullptr, screen);
 }
 
+// ---------------------------------------------------------------------------------------
+
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+void PutSentinel() {
+    if (!OpenClipboard(nullptr)) {
+        return;
+    }
+    EmptyClipboard();
+    const wchar_t sentinel[] = L"sentinel";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof sentinel);
+    std::memcpy(GlobalLock(memory), sentinel, sizeof sentinel);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+std::wstring ClipboardUnicode() {
+    std::wstring text = L"<none>";
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+std::string ClipboardAnsi() {
+    std::string text = "<none>";
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_TEXT)) {
+            text = static_cast<const char*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Formats besides text and the ones the system derives from it.
+int ForeignClipboardFormats() {
+    int foreign = 0;
+    if (OpenClipboard(nullptr)) {
+        for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+            foreign += format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT ||
+                               format == CF_LOCALE
+                           ? 0
+                           : 1;
+        }
+        CloseClipboard();
+    }
+    return foreign;
+}
+
+bool CopyAndWait(const VelnartProcess& velnart, int button, const std::wstring& expected) {
+    PutSentinel();
+    velnart.Click(button);
+    WaitUntil([&] { return ClipboardUnicode() == expected; });
+    CHECK(velnart.MessageBoxes().empty());
+    return CHECK_EQ(ClipboardUnicode(), expected);
+}
+
+void TestCopy(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E;lana=1:0:0AFF011000B0");
+    const std::wstring listed = L"\r\n001A2B3C4D5E\r\n0AFF011000B0";
+
+    // Right after start there is nothing to copy: a plain message, the clipboard kept.
+    struct Empty {
+        int button;
+        const wchar_t* message;
+    };
+    for (const Empty& empty : {Empty{kCommand2Id, L"You should get it before..."},
+                               Empty{kCommand4Id, L"You should select something..."}}) {
+        PutSentinel();
+        velnart.Click(empty.button);
+        ExpectOneBox(velnart, empty.message);
+        CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
+    }
+
+    ClickAndWaitForText(velnart, listed);
+    if (CopyAndWait(velnart, kCommand2Id, listed)) {
+        CHECK_EQ(ClipboardAnsi(), std::string("\r\n001A2B3C4D5E\r\n0AFF011000B0"));
+        CHECK_EQ(ForeignClipboardFormats(), 0);
+    }
+
+    struct Selection {
+        int start, end;
+    };
+    for (const Selection& selection : {Selection{0, 2}, Selection{10, 20}, Selection{0, 30}}) {
+        SendMessageW(velnart.control(kText1Id), EM_SETSEL, static_cast<WPARAM>(selection.start),
+                     selection.end);
+        CopyAndWait(velnart, kCommand4Id,
+                    listed.substr(static_cast<std::size_t>(selection.start),
+                                  static_cast<std::size_t>(selection.end - selection.start)));
+    }
+    SendMessageW(velnart.control(kText1Id), EM_SETSEL, 5, 5);
+    PutSentinel();
+    velnart.Click(kCommand4Id);
+    ExpectOneBox(velnart, L"You should select something...");
+    CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
+
+    const std::wstring foreign = L"Gr\u00FC\u00DFe \u2713 \u03A9\r\n\u65E5\u672C";
+    velnart.SetText(kText1Id, foreign);
+    CopyAndWait(velnart, kCommand2Id, foreign);
+}
+
+void TestCopyFailures(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+    ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
+    PutSentinel();
+    // Another program holding the clipboard open: one error box, no hang.
+    if (CHECK(OpenClipboard(nullptr))) {
+        velnart.Click(kCommand2Id);
+        const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
+        CHECK_EQ(static_cast<long long>(boxes.size()), 1LL);
+        CHECK(!boxes.empty() && !boxes[0].text.empty());
+        CloseClipboard();
+    }
+    CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
+    // and the window goes on working
+    CopyAndWait(velnart, kCommand2Id, L"\r\n001A2B3C4D5E");
+}
+
+std::vector<std::string> ViewerStarts(const std::wstring& marker) {
+    std::vector<std::string> starts;
+    if (FILE* file = _wfopen(marker.c_str(), L"r")) {
+        char line[64];
+        while (std::fgets(line, sizeof line, file)) {
+            starts.emplace_back(line, std::strcspn(line, "\r\n"));
+        }
+        std::fclose(file);
+    }
+    return starts;
+}
+
+void TestViewer(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    const std::wstring marker = TempFile(L"velnart-viewer.txt");
+    SetEnvironmentVariableW(L"VELNART_VIEWER_MARKER", marker.c_str());
+    const std::wstring systemViewer = SystemFile(L"clipbrd.exe");
+    DeleteFileW(systemViewer.c_str());
+    DeleteFileW(marker.c_str());
+
+    // Only in the directory velnart was started from: not run, not found.
+    const std::wstring planted = TempFile(L"velnart-cwd");
+    CreateDirectoryW(planted.c_str(), nullptr);
+    CopyFileW(paths.viewerStub.c_str(), (planted + L"\\clipbrd.exe").c_str(), FALSE);
+    {
+        VelnartProcess velnart(paths.velnart, L"", L"", planted);
+        velnart.Click(kCommand5Id);
+        ExpectOneBox(velnart, SystemMessage(ERROR_FILE_NOT_FOUND));
+    }
+    Sleep(300);
+    CHECK(ViewerStarts(marker).empty());
+
+    // In the system directory: started once per press, in a normal focused window, no box.
+    if (CHECK(CopyFileW(paths.viewerStub.c_str(), systemViewer.c_str(), FALSE))) {
+        VelnartProcess velnart(paths.velnart, L"", L"", planted);
+        velnart.Click(kCommand5Id);
+        velnart.Click(kCommand5Id);
+        WaitUntil([&] { return ViewerStarts(marker).size() >= 2; });
+        CHECK(ViewerStarts(marker) == (std::vector<std::string>{"show=1", "show=1"}));
+        CHECK(velnart.MessageBoxes().empty());
+    }
+    DeleteFileW(systemViewer.c_str());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 5) {
-        std::printf("usage: e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL\n");
+    if (argc < 6) {
+        std::printf("usage: e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB\n");
         return 2;
     }
-    const Paths paths{argv[2], argv[3], argv[4]};
+    const Paths paths{argv[2], argv[3], argv[4], argv[5]};
     const std::map<std::wstring, void (*)(const Paths&)> groups = {
         {L"window", TestWindow},
         {L"listing", TestListing},
         {L"control-blocks", TestControlBlocks},
         {L"discovery-error", TestDiscoveryError},
         {L"keyboard", TestKeyboard},
+        {L"copy", TestCopy},
+        {L"copy-failures", TestCopyFailures},
+        {L"viewer", TestViewer},
         {L"rendering", TestRendering},
     };
     const auto group = groups.find(argv[1]);

@@ -1,0 +1,20 @@
+// Stands in for the clipboard viewer: leaves one line per start in the marker file
+// named by VELNART_VIEWER_MARKER, saying how it was asked to show its window.
+#include <windows.h>
+
+#include <cstdio>
+
+int wmain() {
+    wchar_t marker[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"VELNART_VIEWER_MARKER", marker, MAX_PATH)) {
+        return 1;
+    }
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    if (FILE* file = _wfopen(marker, L"a")) {
+        std::fprintf(file, "show=%d\n", show);
+        std::fclose(file);
+    }
+    return 0;
+}
