@@ -91,6 +91,10 @@ void TestWindow(const Paths& paths) {
         return;
     }
     const int dpi = ScreenDpi();
+    wchar_t expectedDpi[8] = {};
+    if (GetEnvironmentVariableW(L"VELNART_EXPECT_DPI", expectedDpi, 8)) {
+        CHECK_EQ(dpi, _wtoi(expectedDpi));  // the prefix really runs at that DPI
+    }
     RECT client;
     GetClientRect(form, &client);
     CHECK_EQ(client.right, Twips(3630, dpi));
