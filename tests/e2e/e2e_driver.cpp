@@ -291,6 +291,11 @@ void TestKeyboard(const Paths& paths) {
     }
     {
         auto velnart = start();
+        Press(VK_TAB);  // to "cpy &all": Enter now presses that button, not the default one
+        WaitUntil([&] { return velnart->Focus() == velnart->control(kCommand2Id); });
+        Press(VK_RETURN);
+        ExpectOneBox(*velnart, L"You should get it before...");
+        CHECK_EQ(velnart->Text(kText1Id), std::wstring());
         Press(VK_ESCAPE);
         CHECK(velnart->WaitForExit());
     }
