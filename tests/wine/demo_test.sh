@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# ./run's demo on the display and prefix this test is given: velnart must list at least
+# one address, end when told to, and leave a screenshot with the red addresses in it.
+#   demo_test.sh VELNART_EXE REMOTE_EXE
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+shot=$work/velnart.png
+
+status=0
+"$root/scripts/demo" "$1" "$2" "$shot" >"$work/out" || status=$?
+cat "$work/out"
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+((status == 0)) || fail "the demo exited with $status"
+grep -Eqx '[0-9A-F]{12}' "$work/out" || fail "no address among the lines printed"
+[ -s "$shot" ] || fail "no screenshot"
+colours=$(convert "$shot" -format '%k' info:)
+((colours >= 16)) || fail "the screenshot has only $colours colours"
+red=$(convert "$shot" -fuzz 20% -fill black +opaque red -fill white -opaque red \
+    -format '%[fx:mean*w*h]' info:)
+echo "screenshot: $colours colours, $red red pixels"
+# An address in bold 12-point text is well over a hundred pixels of red.
+((${red%.*} >= 100)) || fail "the screenshot shows no red text"
