@@ -30,7 +30,9 @@ inline bool Check(bool ok, const char* what, int line, const std::string& detail
 inline std::string Describe(long long value) {
     return "(got " + std::to_string(value) + ")";
 }
-inline std::string Describe(const std::string& value) { return "(got \"" + value + "\")"; }
+inline std::string Describe(const std::string& value) {
+    return "(got \"" + value + "\")";
+}
 inline std::string Describe(const std::wstring& value) {
     std::string out = "(got \"";
     for (const wchar_t c : value) {
