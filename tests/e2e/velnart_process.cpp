@@ -1,7 +1,6 @@
 #include "velnart_process.h"
 
-#include <chrono>
-#include <thread>
+#include "foreign_window_text.h"
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -15,19 +14,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 }
 
 namespace {
-
-std::wstring WindowText(HWND hwnd) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
-        return L"<no answer>";
-    }
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 2000, &copied);
-    text.resize(copied);
-    return text;
-}
 
 std::wstring ClassName(HWND hwnd) {
     wchar_t name[64] = {};
@@ -105,7 +91,7 @@ bool VelnartProcess::WaitForExit(DWORD timeoutMs) const {
 }
 
 std::wstring VelnartProcess::Text(int id) const {
-    return WindowText(control(id));
+    return ForeignWindowText(control(id));
 }
 
 void VelnartProcess::SetText(int id, const std::wstring& text) const {
@@ -128,8 +114,8 @@ std::vector<MessageBoxInfo> VelnartProcess::MessageBoxes() const {
     std::vector<MessageBoxInfo> boxes;
     for (HWND hwnd : VisibleWindowsOf(info_.dwProcessId, L"#32770")) {
         MessageBoxInfo box{hwnd,
-                           WindowText(hwnd),
-                           WindowText(GetDlgItem(hwnd, 0xFFFF)),
+                           ForeignWindowText(hwnd),
+                           ForeignWindowText(GetDlgItem(hwnd, 0xFFFF)),
                            GetDlgItem(hwnd, 0x14) != nullptr,
                            0,
                            GetWindow(hwnd, GW_OWNER)};

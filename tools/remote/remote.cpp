@@ -14,6 +14,7 @@
 
 #include "app_title.h"
 #include "control_ids.h"
+#include "foreign_window_text.h"
 
 namespace {
 
@@ -47,23 +48,6 @@ auto WaitFor(Find found) -> decltype(found()) {
         }
         Sleep(kPollMs);
     }
-}
-
-// GetWindowTextW does not read another process's edit control; WM_GETTEXT does. A hung
-// velnart must not hang the demo, hence the timeout.
-std::wstring TextOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length)) {
-        return {};
-    }
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, 1000, &copied)) {
-        return {};
-    }
-    text.resize(copied);
-    return text;
 }
 
 // velnart shows the form only once its controls exist and can take a click.
@@ -110,10 +94,11 @@ int Click(HWND form) {
     };
     const Outcome outcome = WaitFor([&] {
         const HWND box = FindMessageBox(form);
-        return Outcome{box, box ? std::wstring() : TextOf(text1)};
+        return Outcome{box, box ? std::wstring() : ForeignWindowText(text1)};
     });
     if (outcome.box) {
-        Print(STD_OUTPUT_HANDLE, L"error: " + TextOf(GetDlgItem(outcome.box, kMessageBoxTextId)));
+        Print(STD_OUTPUT_HANDLE,
+              L"error: " + ForeignWindowText(GetDlgItem(outcome.box, kMessageBoxTextId)));
         return 1;
     }
     if (outcome.text.empty()) {
