@@ -6,7 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-shot=$work/velnart.png
+# Kept after the run, for a person to look at.
+shot=$root/build/artefacts/velnart-listed.png
+mkdir -p "$(dirname "$shot")"
 
 status=0
 "$root/scripts/demo" "$1" "$2" "$shot" >"$work/out" || status=$?
@@ -22,6 +24,6 @@ colours=$(convert "$shot" -format '%k' info:)
 ((colours >= 16)) || fail "the screenshot has only $colours colours"
 red=$(convert "$shot" -fuzz 20% -fill black +opaque red -fill white -opaque red \
     -format '%[fx:mean*w*h]' info:)
-echo "screenshot: $colours colours, $red red pixels"
+echo "screenshot $shot: $colours colours, $red red pixels"
 # An address in bold 12-point text is well over a hundred pixels of red.
 ((${red%.*} >= 100)) || fail "the screenshot shows no red text"
