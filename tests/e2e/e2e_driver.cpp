@@ -529,7 +529,11 @@ void TestCopyFailures(const Paths& paths) {
         velnart.Click(kCommand2Id);
         const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
         CHECK_EQ(static_cast<long long>(boxes.size()), 1LL);
-        CHECK(!boxes.empty() && !boxes[0].text.empty());
+        CHECK(!boxes.empty() && !boxes[0].text.empty() &&
+              boxes[0].text != SystemMessage(ERROR_SUCCESS));
+        if (!boxes.empty()) {
+            std::printf("held clipboard reported as: %ls\n", boxes[0].text.c_str());
+        }
         CloseClipboard();
     }
     CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
