@@ -19,7 +19,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
         return 0;
     } catch (const AppError& error) {
-        // Only a window that could not be created gets here; the clicks report their own errors.
+        // Only a window that could not be created gets here; the clicks report their own
+        // errors. A half-built window may already have asked to quit, which would close
+        // this box at once.
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         MessageBoxW(nullptr, error.message().c_str(), kAppTitle, MB_OK);
         return 1;
     }

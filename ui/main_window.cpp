@@ -43,6 +43,10 @@ constexpr ControlLayout kControls[] = {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
+int TwipsToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
@@ -96,7 +100,7 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
     bigIcon_ = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
     smallIcon_ = LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON);
 
-    RECT frame{0, 0, MulDiv(kClientWidth, dpi_, 1440), MulDiv(kClientHeight, dpi_, 1440)};
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -107,7 +111,13 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
                          height, nullptr, nullptr, instance, this)) {
         ThrowLastError();
     }
-    CreateControls(instance);
+    try {
+        CreateControls(instance);
+    } catch (...) {
+        // The window must not outlive this half-built object, which it points to.
+        DestroyWindow(hwnd_);
+        throw;
+    }
     services_.emplace(hwnd_, text1_);
     form_.emplace(*services_, netbios_);
 
@@ -130,8 +140,8 @@ void MainWindow::CreateControls(HINSTANCE instance) {
     for (const ControlLayout& control : kControls) {
         HWND child = CreateWindowExW(
             control.exStyle, control.className, control.caption, control.style,
-            MulDiv(control.left, dpi_, 1440), MulDiv(control.top, dpi_, 1440),
-            MulDiv(control.width, dpi_, 1440), MulDiv(control.height, dpi_, 1440), hwnd_,
+            TwipsToPixels(control.left, dpi_), TwipsToPixels(control.top, dpi_),
+            TwipsToPixels(control.width, dpi_), TwipsToPixels(control.height, dpi_), hwnd_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         if (!child) {
             ThrowLastError();
