@@ -427,11 +427,14 @@ void PutSentinel() {
     CloseClipboard();
 }
 
-std::wstring ClipboardUnicode() {
-    std::wstring text = L"<none>";
+// The clipboard's text in one format; "<none>" when it has none.
+template <typename Char>
+std::basic_string<Char> ClipboardText(UINT format) {
+    std::basic_string<Char> text = {Char('<'), Char('n'), Char('o'),
+                                    Char('n'), Char('e'), Char('>')};
     if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(GlobalLock(data));
+        if (HANDLE data = GetClipboardData(format)) {
+            text = static_cast<const Char*>(GlobalLock(data));
             GlobalUnlock(data);
         }
         CloseClipboard();
@@ -439,16 +442,11 @@ std::wstring ClipboardUnicode() {
     return text;
 }
 
+std::wstring ClipboardUnicode() {
+    return ClipboardText<wchar_t>(CF_UNICODETEXT);
+}
 std::string ClipboardAnsi() {
-    std::string text = "<none>";
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_TEXT)) {
-            text = static_cast<const char*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
-    return text;
+    return ClipboardText<char>(CF_TEXT);
 }
 
 // Formats besides text and the ones the system derives from it.
