@@ -9,5 +9,4 @@ using UniqueModule = UniqueHandle<HMODULE, FreeLibrary>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalFree>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
-using UniqueBrush = UniqueHandle<HBRUSH, DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
