@@ -16,6 +16,7 @@
 #include "check.h"
 #include "control_ids.h"
 #include "velnart_process.h"
+#include "win32_error.h"
 
 namespace {
 
@@ -33,15 +34,23 @@ bool InstallNetapi(const std::wstring& dll) {
     return CopyFileW(dll.c_str(), SystemFile(L"netapi32.dll").c_str(), FALSE) != 0;
 }
 
-std::wstring SystemMessage(DWORD code) {
-    wchar_t buffer[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                   buffer, 512, nullptr);
-    std::wstring text = buffer;
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-        text.pop_back();
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+// A text file's lines without their line ends; none if it does not exist.
+std::vector<std::string> ReadLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    if (FILE* file = _wfopen(path.c_str(), L"r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, file)) {
+            lines.emplace_back(line, std::strcspn(line, "\r\n"));
+        }
+        std::fclose(file);
     }
-    return text;
+    return lines;
 }
 
 int Twips(int twips, int dpi) {
@@ -189,22 +198,13 @@ void TestListing(const Paths& paths) {
 // The control blocks as the service received them, through the real binding.
 void TestControlBlocks(const Paths& paths) {
     InstallNetapi(paths.scriptedDll);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring log = std::wstring(temp) + L"velnart-netbios.log";
+    const std::wstring log = TempFile(L"velnart-netbios.log");
     DeleteFileW(log.c_str());
     {
         VelnartProcess velnart(paths.velnart, L"lana=4:0:001A2B3C4D5E;lana=2:0:-", log);
         ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E\r\n000000000000");
     }
-    std::vector<std::string> lines;
-    if (FILE* file = _wfopen(log.c_str(), L"r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, file)) {
-            lines.emplace_back(line, std::strcspn(line, "\r\n"));
-        }
-        std::fclose(file);
-    }
+    const std::vector<std::string> lines = ReadLines(log);
     // command, LANA, length, whether the buffer was clear on entry
     const char* expected[] = {"37 00 0001 Z", "32 04 0000 -", "33 04 5802 Z", "32 02 0000 -",
                               "33 02 5802 Z"};
@@ -233,7 +233,7 @@ void TestDiscoveryError(const Paths& paths) {
         VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
         velnart.SetText(kText1Id, L"\r\nPREVIOUSLIST");
         velnart.Click(kCommand1Id);
-        ExpectOneBox(velnart, SystemMessage(ERROR_PROC_NOT_FOUND));
+        ExpectOneBox(velnart, Win32Error(ERROR_PROC_NOT_FOUND).message());
         CHECK_EQ(velnart.Text(kText1Id), std::wstring(L"\r\nPREVIOUSLIST"));
     }
     InstallNetapi(paths.scriptedDll);
@@ -408,12 +408,6 @@ void TestRendering(const Paths& paths) {
 
 // ---------------------------------------------------------------------------------------
 
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + name;
-}
-
 void PutSentinel() {
     if (!OpenClipboard(nullptr)) {
         return;
@@ -528,7 +522,7 @@ void TestCopyFailures(const Paths& paths) {
         const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
         CHECK_EQ(static_cast<long long>(boxes.size()), 1LL);
         CHECK(!boxes.empty() && !boxes[0].text.empty() &&
-              boxes[0].text != SystemMessage(ERROR_SUCCESS));
+              boxes[0].text != Win32Error(ERROR_SUCCESS).message());
         if (!boxes.empty()) {
             std::printf("held clipboard reported as: %ls\n", boxes[0].text.c_str());
         }
@@ -537,18 +531,6 @@ void TestCopyFailures(const Paths& paths) {
     CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
     // and the window goes on working
     CopyAndWait(velnart, kCommand2Id, L"\r\n001A2B3C4D5E");
-}
-
-std::vector<std::string> ViewerStarts(const std::wstring& marker) {
-    std::vector<std::string> starts;
-    if (FILE* file = _wfopen(marker.c_str(), L"r")) {
-        char line[64];
-        while (std::fgets(line, sizeof line, file)) {
-            starts.emplace_back(line, std::strcspn(line, "\r\n"));
-        }
-        std::fclose(file);
-    }
-    return starts;
 }
 
 void TestViewer(const Paths& paths) {
@@ -566,18 +548,18 @@ void TestViewer(const Paths& paths) {
     {
         VelnartProcess velnart(paths.velnart, L"", L"", planted);
         velnart.Click(kCommand5Id);
-        ExpectOneBox(velnart, SystemMessage(ERROR_FILE_NOT_FOUND));
+        ExpectOneBox(velnart, Win32Error(ERROR_FILE_NOT_FOUND).message());
     }
     Sleep(300);
-    CHECK(ViewerStarts(marker).empty());
+    CHECK(ReadLines(marker).empty());
 
     // In the system directory: started once per press, in a normal focused window, no box.
     if (CHECK(CopyFileW(paths.viewerStub.c_str(), systemViewer.c_str(), FALSE))) {
         VelnartProcess velnart(paths.velnart, L"", L"", planted);
         velnart.Click(kCommand5Id);
         velnart.Click(kCommand5Id);
-        WaitUntil([&] { return ViewerStarts(marker).size() >= 2; });
-        CHECK(ViewerStarts(marker) == (std::vector<std::string>{"show=1", "show=1"}));
+        WaitUntil([&] { return ReadLines(marker).size() >= 2; });
+        CHECK(ReadLines(marker) == (std::vector<std::string>{"show=1", "show=1"}));
         CHECK(velnart.MessageBoxes().empty());
     }
     DeleteFileW(systemViewer.c_str());
