@@ -199,24 +199,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) no
 }
 
 void MainWindow::OnCommand(int id) noexcept {
-    if (!form_) {
-        return;
-    }
-    switch (id) {
-        case kCommand1Id:
-            form_->Command1_Click();
-            break;
-        case kCommand2Id:
-            form_->Command2_Click();
-            break;
-        case kCommand3Id:
-            form_->Command3_Click();
-            break;
-        case kCommand4Id:
-            form_->Command4_Click();
-            break;
-        case kCommand5Id:
-            form_->Command5_Click();
-            break;
+    static constexpr std::pair<int, void (Form1::*)()> kClickHandlers[] = {
+        {kCommand1Id, &Form1::Command1_Click}, {kCommand2Id, &Form1::Command2_Click},
+        {kCommand3Id, &Form1::Command3_Click}, {kCommand4Id, &Form1::Command4_Click},
+        {kCommand5Id, &Form1::Command5_Click},
+    };
+    for (const auto& [controlId, click] : kClickHandlers) {
+        if (controlId == id && form_) {
+            ((*form_).*click)();
+        }
     }
 }
