@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "control_ids.h"
+#include "foreign_window_text.h"
 #include "handles.h"
 
 namespace {
@@ -157,10 +158,7 @@ double ClickToText(const Child& velnart, const std::wstring& expected) {
         }
     }
     const double elapsed = NowMs() - start;
-    std::wstring text(expected.size() + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        Send(text1, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    if (text != expected) {
+    if (ForeignWindowText(text1) != expected) {
         Fail("Text1 holds other addresses than the fake netapi32.dll gave");
     }
     return elapsed;
