@@ -55,15 +55,23 @@ void Form1::Command1_Click() {
     RunCommand([this] {
         AddressList colMacAddress;
         GetMacAddress(colMacAddress);
-        services_.SetText1Text(L"");
-        // Built whole and written once: the box then reformats once, not once per line.
+        // One write of the whole list: every write makes the box lay out and repaint
+        // its text again, so clearing it first would only double the cost.
         std::wstring text;
         for (const std::string& address : colMacAddress) {
             text += L"\r\n";
             text.append(address.begin(), address.end());
         }
-        if (!text.empty()) {
+        try {
             services_.SetText1Text(text);
+        } catch (...) {
+            // The earlier list is already stale; the user must not take it for this
+            // click's answer while reading the error.
+            try {
+                services_.SetText1Text(L"");
+            } catch (...) {
+            }
+            throw;
         }
     });
 }

@@ -42,7 +42,21 @@ TEST(Form1Listing, WritesEachAddressAfterACrLfReplacingWhatWasThere) {
         f.form.Command1_Click();
         EXPECT_EQ(f.services.text, c.expected) << "a second click replaces, never appends";
         EXPECT_TRUE(f.services.messages.empty());
+        const std::string write = c.expected.empty() ? "set empty" : "set";
+        EXPECT_EQ(f.services.calls, (std::vector<std::string>{write, write}))
+            << "one write a click";
     }
+}
+
+TEST(Form1Listing, AFailedWriteLeavesTheBoxEmptyAndIsReportedOnce) {
+    Fixture f;
+    f.services.text = L"\r\nPREVIOUS";
+    f.netbios.lanas = {1};
+    f.netbios.addresses = {{1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}}};
+    f.services.failures.emplace("set", kFailure);
+    f.form.Command1_Click();
+    EXPECT_EQ(f.services.text, L"");
+    EXPECT_EQ(f.services.messages, std::vector<std::wstring>{L"Access is denied."});
 }
 
 TEST(Form1Listing, ADiscoveryErrorIsReportedOnceAndLeavesTheTextAlone) {
