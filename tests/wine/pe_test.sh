@@ -1,16 +1,77 @@
 #!/usr/bin/env bash
-# velnart.exe must be a 32-bit GUI program that runs from its file alone: it may
-# import system DLLs only, never a compiler runtime that would have to ship beside it.
+# velnart.exe must be a 32-bit GUI program that runs from its file alone (system DLLs
+# only, never a compiler runtime that would have to ship beside it), that loads on every
+# 32-bit Windows from XP SP3 on, and that stays within its size budget.
 set -euo pipefail
 exe=$1
-headers=$(i686-w64-mingw32-objdump -p "$exe")
+headers=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe")
 failed=0
-grep -q 'file format pei-i386' <<<"$headers" || { echo "FAIL: not PE32 i386"; failed=1; }
-grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || { echo "FAIL: not a GUI program"; failed=1; }
+fail() {
+    echo "FAIL: $*"
+    failed=1
+}
+
+grep -q 'file format pei-i386' <<<"$headers" || fail "not PE32 i386"
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+
+budget=$((96 * 1024))
+size=$(stat -c %s "$exe")
+((size <= budget)) || fail "$size bytes, over the budget of $budget"
+
+# XP (5.1) refuses to load a program that asks for a later OS or subsystem version.
+for field in OSystem Subsystem; do
+    major=$(sed -n "s/^Major${field}Version\s*//p" <<<"$headers")
+    minor=$(sed -n "s/^Minor${field}Version\s*//p" <<<"$headers")
+    ((major * 100 + minor <= 501)) || fail "$field version $major.$minor is later than XP's"
+done
+
+# "dll function", one line per imported function.
+imports=$(awk '/DLL Name:/ { dll = tolower($3) }
+               dll && /^\t[0-9a-f]+\t +[0-9]+  / { print dll, $3 }' <<<"$headers")
+[ -n "$imports" ] || fail "no imports read"
 while read -r dll; do
-    case "${dll,,}" in
+    case "$dll" in
         kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll) ;;
-        *) echo "FAIL: imports $dll"; failed=1 ;;
+        *) fail "imports $dll" ;;
     esac
-done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+done < <(cut -d' ' -f1 <<<"$imports" | sort -u)
+
+# An import XP lacks stops the program before its first line runs; functions of later
+# Windows are looked up with GetProcAddress instead. The mingw-w64 headers hide later
+# functions when told to target XP (and msvcrt.dll 7.0, XP's C runtime), so every import
+# must be declared there, and none may be one of the later names that threading runtimes
+# import. Those must stay hidden too, or the headers' word is no longer worth anything.
+later=(GetTickCount64 InitializeConditionVariable SleepConditionVariableCS WakeConditionVariable
+       WakeAllConditionVariable InitializeSRWLock AcquireSRWLockExclusive ReleaseSRWLockExclusive
+       InitOnceExecuteOnce InitOnceBeginInitialize FlsAlloc FlsGetValue FlsSetValue)
+# What mingw-w64's start-up code imports from msvcrt.dll's internals, which no header
+# declares; msvcrt.dll has exported them since before XP.
+startup=(__p__commode __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit
+         _initterm)
+
+mapfile -t names < <(cut -d' ' -f2 <<<"$imports" | sort -u)
+for name in "${names[@]}"; do
+    # The secure CRT (strcpy_s and its kin) came with msvcrt.dll of Vista; the headers
+    # declare it for every version.
+    [[ " ${later[*]} " == *" $name "* || $name == *_s ]] && fail "imports $name, which XP lacks"
+done
+
+probe=$(
+    printf '#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n#define __MSVCRT_VERSION__ 0x0700\n'
+    printf '#include <%s>\n' windows.h ctype.h errno.h io.h locale.h malloc.h math.h process.h \
+        setjmp.h signal.h stdio.h stdlib.h string.h time.h wchar.h
+    echo 'void probe(void) {'
+    for name in "${names[@]}" "${later[@]}"; do
+        [[ " ${startup[*]} " == *" $name "* ]] || echo "(void)&$name;"
+    done
+    echo '}'
+)
+undeclared=$(LC_ALL=C i686-w64-mingw32-gcc-win32 -fsyntax-only -x c - <<<"$probe" 2>&1 |
+    sed -n "s/.*error: '\([A-Za-z0-9_]*\)' undeclared.*/\1/p" || true)
+for name in "${names[@]}"; do
+    grep -qx "$name" <<<"$undeclared" && fail "imports $name, which XP's headers do not declare"
+done
+for name in "${later[@]}"; do
+    grep -qx "$name" <<<"$undeclared" || fail "the headers declare $name for XP: this check is void"
+done
 exit $failed
