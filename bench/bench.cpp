@@ -294,7 +294,10 @@ Pairs ClickPairs(const Service& service, const std::wstring& velnartExe,
     const auto floor = StartWith(service, floorExe, L"floor", L"--click");
     // The first click loads netapi32.dll in both; not counted.
     if (expected.empty()) {
-        expected = FirstAnswer(*velnart);
+        // Empty, it would also be what the fake answers unscripted, had it been loaded.
+        if ((expected = FirstAnswer(*velnart)).empty()) {
+            Fail(std::string(service.name) + " listed no adapter");
+        }
     } else {
         ClickToText(*velnart, expected);
     }
