@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
 # ./run's demo on the display and prefix this test is given: velnart must list at least
 # one address, end when told to, and leave a screenshot with the red addresses in it.
-#   demo_test.sh VELNART_EXE REMOTE_EXE
+#   demo_test.sh [--prefix NAME] VELNART_EXE REMOTE_EXE
+# NAME runs it in one of the end-to-end prefixes, such as 288dpi, to see the window at
+# that screen density.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Kept after the run, for a person to look at.
 shot=$root/build/artefacts/velnart-listed.png
+if [ "$1" = --prefix ]; then
+    export WINEPREFIX=${VELNART_E2E_PREFIX:?run this under scripts/with-wine}-$2
+    export VELNART_DEMO_DESKTOP=800x600
+    shot=$root/build/artefacts/velnart-listed-$2.png
+    shift 2
+fi
 mkdir -p "$(dirname "$shot")"
 
 status=0
