@@ -340,16 +340,33 @@ struct Ink {
     int pixels = 0;
 };
 
+// One copy of the rectangle, read in memory: a pixel at a time from the screen takes
+// seconds at high DPI.
 template <typename IsInk>
 Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    Ink ink;
+    if (width <= 0 || height <= 0) {
+        return ink;
+    }
+    HDC copy = CreateCompatibleDC(dc);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
     int left = INT_MAX;
     int right = INT_MIN;
     int top = INT_MAX;
     int bottom = INT_MIN;
-    Ink ink;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            if (isInk(GetPixel(dc, x, y))) {
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const DWORD pixel = pixels[y * width + x];  // 0x00RRGGBB
+            if (isInk(RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF))) {
                 ++ink.pixels;
                 left = std::min(left, x);
                 right = std::max(right, x);
@@ -358,6 +375,9 @@ Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
             }
         }
     }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
     ink.width = ink.pixels ? right - left + 1 : 0;
     ink.height = ink.pixels ? bottom - top + 1 : 0;
     return ink;
