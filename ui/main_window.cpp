@@ -1,10 +1,13 @@
 #include "main_window.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app_title.h"
 #include "control_ids.h"
+#include "dpi_functions.h"
 #include "win32_error.h"
+#include "window_fonts.h"
 
 namespace {
 
@@ -47,24 +50,24 @@ int TwipsToPixels(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) {
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
+// The window's outer size for a client area of the table's size at this density.
+SIZE FrameSize(int dpi) {
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+    AdjustFrameForDpi(frame, kWindowStyle, kWindowExStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-UniqueFont MakeFont(const wchar_t* face, int hundredthsOfPoint, int weight, int dpi) {
-    UniqueFont font(CreateFontW(-MulDiv(hundredthsOfPoint, dpi, 7200), 0, 0, 0, weight, FALSE,
-                                FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                face));
-    if (!font) {
-        ThrowLastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    return font;
+// Centred on the screen; a window larger than the work area keeps its top-left corner,
+// and so its caption and close button, inside it.
+RECT PlacedFrame(int dpi) {
+    const SIZE size = FrameSize(dpi);
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG left = std::max(
+        std::min((GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2, work.right - size.cx), work.left);
+    const LONG top = std::max(
+        std::min((GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, work.bottom - size.cy), work.top);
+    return {left, top, left + size.cx, top + size.cy};
 }
 
 UniqueIcon LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
@@ -92,23 +95,18 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
-    : dpi_(ScreenDpi()), netbios_(std::move(netbios)) {
+    : dpi_(SystemDpi()), netbios_(std::move(netbios)) {
     RegisterWindowClass(instance, WindowProc);
-    formFont_ = MakeFont(L"MS Sans Serif", 975, FW_BOLD, dpi_);
-    buttonFont_ = MakeFont(L"MS Sans Serif", 825, FW_NORMAL, dpi_);
-    text1Font_ = MakeFont(L"Courier New", 1200, FW_BOLD, dpi_);
+    if (!MakeFonts(dpi_)) {
+        ThrowLastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+    }
     bigIcon_ = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
     smallIcon_ = LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON);
 
-    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi_), TwipsToPixels(kClientHeight, dpi_)};
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
-    if (!CreateWindowExW(kWindowExStyle, kClassName, kAppTitle, kWindowStyle, left, top, width,
-                         height, nullptr, nullptr, instance, this)) {
+    const RECT frame = PlacedFrame(dpi_);
+    if (!CreateWindowExW(kWindowExStyle, kClassName, kAppTitle, kWindowStyle, frame.left, frame.top,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                         instance, this)) {
         ThrowLastError();
     }
     try {
@@ -121,7 +119,17 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
     services_.emplace(hwnd_, text1_);
     form_.emplace(*services_, netbios_);
 
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    // Where each monitor has its own density, the one the window opened on may not be
+    // the system's. Placed again either way: creation held the window to the screen's
+    // size, before it could say that it may be larger.
+    const int windowDpi = WindowDpi(hwnd_);
+    const RECT placed = PlacedFrame(windowDpi);
+    if (windowDpi != dpi_) {
+        ApplyDpi(windowDpi, placed);
+    } else {
+        SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.right - placed.left,
+                     placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     SendMessageW(hwnd_, DM_SETDEFID, kCommand1Id, 0);
@@ -136,6 +144,19 @@ MainWindow::~MainWindow() {
     }
 }
 
+bool MainWindow::MakeFonts(int dpi) {
+    UniqueFont form = CreatePointSizeFont(kFormFont, dpi);
+    UniqueFont button = CreatePointSizeFont(kButtonFont, dpi);
+    UniqueFont text1 = CreatePointSizeFont(kText1Font, dpi);
+    if (!form || !button || !text1) {
+        return false;
+    }
+    formFont_ = std::move(form);
+    buttonFont_ = std::move(button);
+    text1Font_ = std::move(text1);
+    return true;
+}
+
 void MainWindow::CreateControls(HINSTANCE instance) {
     for (const ControlLayout& control : kControls) {
         HWND child = CreateWindowExW(
@@ -146,10 +167,40 @@ void MainWindow::CreateControls(HINSTANCE instance) {
         if (!child) {
             ThrowLastError();
         }
-        const HFONT font = control.id == kText1Id ? text1Font_.get() : buttonFont_.get();
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     text1_ = GetDlgItem(hwnd_, kText1Id);
+    SetFonts();
+}
+
+void MainWindow::SetFonts() {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    for (const ControlLayout& control : kControls) {
+        const HFONT font = control.id == kText1Id ? text1Font_.get() : buttonFont_.get();
+        SendMessageW(GetDlgItem(hwnd_, control.id), WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                     TRUE);
+    }
+}
+
+// Everything the density decides, from the same tables as at the start. The old fonts
+// stay in use if new ones cannot be made, and live until no control holds them.
+void MainWindow::ApplyDpi(int dpi, const RECT& frame) noexcept {
+    UniqueFont oldForm = std::move(formFont_);
+    UniqueFont oldButton = std::move(buttonFont_);
+    UniqueFont oldText1 = std::move(text1Font_);
+    if (!MakeFonts(dpi)) {
+        formFont_ = std::move(oldForm);
+        buttonFont_ = std::move(oldButton);
+        text1Font_ = std::move(oldText1);
+    }
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlLayout& control : kControls) {
+        SetWindowPos(GetDlgItem(hwnd_, control.id), nullptr, TwipsToPixels(control.left, dpi),
+                     TwipsToPixels(control.top, dpi), TwipsToPixels(control.width, dpi),
+                     TwipsToPixels(control.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetFonts();
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -184,6 +235,17 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) no
             break;
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(formFont_.get());
+        case WM_GETMINMAXINFO: {
+            // A window larger than a small screen keeps all of its controls.
+            auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
+            const SIZE size = FrameSize(dpi_);
+            limits.ptMaxTrackSize.x = std::max(limits.ptMaxTrackSize.x, size.cx);
+            limits.ptMaxTrackSize.y = std::max(limits.ptMaxTrackSize.y, size.cy);
+            return 0;
+        }
+        case WM_DPICHANGED:
+            ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_CLOSE:
             DestroyWindow(hwnd_);
             return 0;

@@ -25,6 +25,9 @@ class MainWindow {
                                        LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void CreateControls(HINSTANCE instance);
+    bool MakeFonts(int dpi);
+    void SetFonts();
+    void ApplyDpi(int dpi, const RECT& frame) noexcept;
     void OnCommand(int id) noexcept;
 
     HWND hwnd_ = nullptr;

@@ -17,6 +17,7 @@
 #include "control_ids.h"
 #include "velnart_process.h"
 #include "win32_error.h"
+#include "window_fonts.h"
 
 namespace {
 
@@ -93,36 +94,13 @@ bool ClickAndWaitForText(const VelnartProcess& velnart, const std::wstring& expe
 
 // ---------------------------------------------------------------------------------------
 
-void TestWindow(const Paths& paths) {
-    VelnartProcess velnart(paths.velnart, L"");
+// The client area and every control where the twips table puts them at this density.
+void CheckLayout(const VelnartProcess& velnart, int dpi) {
     HWND form = velnart.form();
-    if (!CHECK(form != nullptr)) {
-        return;
-    }
-    const int dpi = ScreenDpi();
-    wchar_t expectedDpi[8] = {};
-    if (GetEnvironmentVariableW(L"VELNART_EXPECT_DPI", expectedDpi, 8)) {
-        CHECK_EQ(dpi, _wtoi(expectedDpi));  // the prefix really runs at that DPI
-    }
     RECT client;
     GetClientRect(form, &client);
     CHECK_EQ(client.right, Twips(3630, dpi));
     CHECK_EQ(client.bottom, Twips(2625, dpi));
-
-    wchar_t caption[64] = {};
-    GetWindowTextW(form, caption, 64);
-    CHECK_EQ(std::wstring(caption), std::wstring(L"velnart"));
-    const LONG style = GetWindowLongW(form, GWL_STYLE);
-    CHECK((style & WS_CAPTION) == WS_CAPTION);
-    CHECK(!(style & WS_THICKFRAME));  // fixed frame: not resizable
-    CHECK(!(style & WS_MAXIMIZEBOX));
-    CHECK(GetMenu(form) == nullptr);
-
-    RECT frame;
-    GetWindowRect(form, &frame);
-    const int dx = (frame.left + frame.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2;
-    const int dy = (frame.top + frame.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
-    CHECK(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1);
 
     struct Control {
         int id;
@@ -137,7 +115,7 @@ void TestWindow(const Paths& paths) {
         {kCommand4Id, L"Button", L"cpy &selected", 1200, 1980, 1200, 300},
         {kCommand5Id, L"Button", L"&clipboard", 1200, 2280, 1200, 300},
         {kCommand3Id, L"Button", L"&end", 2400, 1680, 1200, 900},
-        {kText1Id, L"Edit", L"", 0, 0, 3600, 1635},
+        {kText1Id, L"Edit", nullptr, 0, 0, 3600, 1635},
     };
     HWND child = GetWindow(form, GW_CHILD);
     for (const Control& control : controls) {
@@ -148,7 +126,9 @@ void TestWindow(const Paths& paths) {
         wchar_t className[32] = {};
         GetClassNameW(child, className, 32);
         CHECK_EQ(std::wstring(className), std::wstring(control.className));
-        CHECK_EQ(velnart.Text(control.id), std::wstring(control.caption));
+        if (control.caption) {
+            CHECK_EQ(velnart.Text(control.id), std::wstring(control.caption));
+        }
         const RECT rect = ClientRectOf(form, child);
         CHECK_EQ(rect.left, Twips(control.left, dpi));
         CHECK_EQ(rect.top, Twips(control.top, dpi));
@@ -158,6 +138,47 @@ void TestWindow(const Paths& paths) {
         child = GetWindow(child, GW_HWNDNEXT);
     }
     CHECK(child == nullptr);  // no controls besides these six
+}
+
+void TestWindow(const Paths& paths) {
+    VelnartProcess velnart(paths.velnart, L"");
+    HWND form = velnart.form();
+    if (!CHECK(form != nullptr)) {
+        return;
+    }
+    const int dpi = ScreenDpi();
+    wchar_t expectedDpi[8] = {};
+    if (GetEnvironmentVariableW(L"VELNART_EXPECT_DPI", expectedDpi, 8)) {
+        CHECK_EQ(dpi, _wtoi(expectedDpi));  // the prefix really runs at that DPI
+    }
+    CheckLayout(velnart, dpi);
+    CHECK_EQ(velnart.Text(kText1Id), std::wstring());
+
+    wchar_t caption[64] = {};
+    GetWindowTextW(form, caption, 64);
+    CHECK_EQ(std::wstring(caption), std::wstring(L"velnart"));
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    CHECK((style & WS_CAPTION) == WS_CAPTION);
+    CHECK(!(style & WS_THICKFRAME));  // fixed frame: not resizable
+    CHECK(!(style & WS_MAXIMIZEBOX));
+    CHECK(GetMenu(form) == nullptr);
+
+    // Centred on the screen to the pixel; a window that does not fit the work area
+    // keeps its caption inside it.
+    RECT frame;
+    GetWindowRect(form, &frame);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    std::printf(
+        "%d dpi: frame %dx%d at (%ld, %ld) on a %dx%d screen, work area (%ld, %ld)-(%ld, %ld)\n",
+        dpi, width, height, frame.left, frame.top, screenWidth, screenHeight, work.left, work.top,
+        work.right, work.bottom);
+    CHECK_EQ(frame.left, width <= work.right - work.left ? (screenWidth - width) / 2 : work.left);
+    CHECK_EQ(frame.top, height <= work.bottom - work.top ? (screenHeight - height) / 2 : work.top);
 
     const LONG textStyle = GetWindowLongW(velnart.control(kText1Id), GWL_STYLE);
     CHECK(textStyle & ES_MULTILINE);
@@ -311,60 +332,93 @@ void TestKeyboard(const Paths& paths) {
     }
 }
 
-// What a rectangle of the screen shows: the horizontal extent and the number of
-// pixels that differ from the background.
+// What a rectangle of the screen shows: the extent and the number of pixels that
+// differ from the background.
 struct Ink {
     int width = 0;
+    int height = 0;
     int pixels = 0;
 };
 
+// One copy of the rectangle, read in memory: a pixel at a time from the screen takes
+// seconds at high DPI.
 template <typename IsInk>
 Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    Ink ink;
+    if (width <= 0 || height <= 0) {
+        return ink;
+    }
+    HDC copy = CreateCompatibleDC(dc);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
     int left = INT_MAX;
     int right = INT_MIN;
-    Ink ink;
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            if (isInk(GetPixel(dc, x, y))) {
+    int top = INT_MAX;
+    int bottom = INT_MIN;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const DWORD pixel = pixels[y * width + x];  // 0x00RRGGBB
+            if (isInk(RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF))) {
                 ++ink.pixels;
                 left = std::min(left, x);
                 right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
             }
         }
     }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
     ink.width = ink.pixels ? right - left + 1 : 0;
+    ink.height = ink.pixels ? bottom - top + 1 : 0;
     return ink;
 }
 
-// The same text drawn by the driver in the font the control should have. Fonts
-// cannot be read from another process under Wine, so they are compared by what
-// they draw.
+// The same text drawn by the driver in the font the control should have, made by the
+// window's own rule. Fonts cannot be read from another process under Wine, so they
+// are compared by what they draw.
+struct Reference {
+    Ink ink;
+    int advance = 0;
+    TEXTMETRICW metrics{};
+    bool hasPointSize = false;
+};
+
 template <typename IsInk>
-Ink ExpectedInk(const wchar_t* text, const wchar_t* face, int hundredthsOfPoint, int weight,
-                IsInk isInk) {
-    const int dpi = ScreenDpi();
+Reference ExpectedInk(const wchar_t* text, const FontSpec& spec, int dpi, IsInk isInk) {
     HDC dc = CreateCompatibleDC(nullptr);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 400, -100, 1, 32, BI_RGB};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 600, -200, 1, 32, BI_RGB};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HFONT font = CreateFontW(-MulDiv(hundredthsOfPoint, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE,
-                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    const UniqueFont font = CreatePointSizeFont(spec, dpi);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    RECT all{0, 0, 400, 100};
+    HGDIOBJ oldFont = SelectObject(dc, font.get());
+    RECT all{0, 0, 600, 200};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, RGB(0, 0, 0));
     DrawTextW(dc, text, -1, &all, DT_SINGLELINE | DT_HIDEPREFIX);
-    const Ink ink = MeasureInk(dc, all, isInk);
+    Reference reference;
+    reference.ink = MeasureInk(dc, all, isInk);
+    DrawTextW(dc, text, -1, &all, DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
+    reference.advance = all.right - all.left;
+    GetTextMetricsW(dc, &reference.metrics);
+    reference.hasPointSize = HasPointSize(dc, spec.hundredthsOfPoint, dpi);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
-    DeleteObject(font);
     DeleteObject(bitmap);
     DeleteDC(dc);
-    return ink;
+    return reference;
 }
 
 RECT InnerRect(HWND control, int inset, int rightInset) {
@@ -373,12 +427,16 @@ RECT InnerRect(HWND control, int inset, int rightInset) {
     return {rect.left + inset, rect.top + inset, rect.right - rightInset, rect.bottom - inset};
 }
 
-// Red text on white in Courier New 12 pt bold; buttons in MS Sans Serif 8.25 pt, as drawn.
-void TestRendering(const Paths& paths) {
-    InstallNetapi(paths.scriptedDll);
-    VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
-    ClickAndWaitForText(velnart, L"\r\n0AFF011000B0");
-    Sleep(300);
+// Text1 red on white in a fixed-pitch face, every caption on one line; each font at the
+// height its point size asks for at this density.
+void CheckRendering(const VelnartProcess& velnart, int dpi) {
+    // Text1 without its caret, then the buttons without a focus rectangle.
+    const auto focus = [&](int id) {
+        SendMessageW(velnart.form(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(velnart.control(id)),
+                     TRUE);
+        Sleep(300);
+    };
+    focus(kCommand1Id);
     const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
     HDC screen = GetDC(nullptr);
 
@@ -394,16 +452,80 @@ void TestRendering(const Paths& paths) {
     CHECK_EQ(foreign, 0);
     const auto isRed = [](COLORREF colour) { return colour != RGB(255, 255, 255); };
     const Ink shown = MeasureInk(screen, text1, isRed);
-    const Ink expected = ExpectedInk(L"0AFF011000B0", L"Courier New", 1200, FW_BOLD, isRed);
-    CHECK_EQ(shown.width, expected.width);
-    CHECK(std::abs(shown.pixels - expected.pixels) * 10 < expected.pixels);
+    const Reference expected = ExpectedInk(L"0AFF011000B0", kText1Font, dpi, isRed);
+    std::printf("%d dpi: Text1 ink %dx%d, expected %dx%d\n", dpi, shown.width, shown.height,
+                expected.ink.width, expected.ink.height);
+    CHECK(expected.hasPointSize);
+    CHECK(!(expected.metrics.tmPitchAndFamily & TMPF_FIXED_PITCH));  // set means variable
+    CHECK_EQ(shown.width, expected.ink.width);
+    CHECK(std::abs(shown.pixels - expected.ink.pixels) * 10 < expected.ink.pixels);
 
+    focus(kText1Id);
     const auto isDark = [](COLORREF colour) { return GetRValue(colour) < 64; };
-    const Ink caption = MeasureInk(screen, InnerRect(velnart.control(kCommand4Id), 3, 3), isDark);
-    const Ink expectedCaption =
-        ExpectedInk(L"cpy &selected", L"MS Sans Serif", 825, FW_NORMAL, isDark);
-    CHECK_EQ(caption.width, expectedCaption.width);
+    struct Caption {
+        int id;
+        const wchar_t* text;
+    };
+    for (const Caption caption :
+         {Caption{kCommand1Id, L"&get mac adrs"}, Caption{kCommand2Id, L"cpy &all"},
+          Caption{kCommand4Id, L"cpy &selected"}, Caption{kCommand5Id, L"&clipboard"},
+          Caption{kCommand3Id, L"&end"}}) {
+        const RECT inner = InnerRect(velnart.control(caption.id), 3, 3);
+        const Ink drawn = MeasureInk(screen, inner, isDark);
+        const Reference reference = ExpectedInk(caption.text, kButtonFont, dpi, isDark);
+        const int advance96 = ExpectedInk(caption.text, kButtonFont, 96, isDark).advance;
+        std::printf("%d dpi: %ls ink %dx%d, expected %dx%d; advance %d, %d at 96 dpi\n", dpi,
+                    caption.text, drawn.width, drawn.height, reference.ink.width,
+                    reference.ink.height, reference.advance, advance96);
+        CHECK(reference.hasPointSize);
+        CHECK_EQ(drawn.width, reference.ink.width);         // neither wrapped nor clipped
+        CHECK(drawn.height <= reference.metrics.tmHeight);  // one line
+        CHECK(drawn.width < inner.right - inner.left);
+        // Grows with the density, to within what hinting and face changes make.
+        CHECK(std::abs(reference.advance * 96 - advance96 * dpi) * 100 <= 15 * advance96 * dpi);
+    }
     ReleaseDC(nullptr, screen);
+}
+
+void TestRendering(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
+    ClickAndWaitForText(velnart, L"\r\n0AFF011000B0");
+    CheckRendering(velnart, ScreenDpi());
+}
+
+// Windows tells a window that its monitor's density changed with the rectangle it
+// suggests; Wine never does, so the driver delivers it, the rectangle written into
+// velnart's memory. Afterwards the window must be what a fresh start at that density is.
+void TestDpiChange(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
+    ClickAndWaitForText(velnart, L"\r\n0AFF011000B0");
+    void* remote =
+        VirtualAllocEx(velnart.process(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    if (!CHECK(remote != nullptr)) {
+        return;
+    }
+    for (const int dpi : {144, 72, 192, ScreenDpi()}) {
+        RECT frame;
+        GetWindowRect(velnart.form(), &frame);
+        RECT client;
+        GetClientRect(velnart.form(), &client);
+        // Same top-left corner and frame; the client area scaled.
+        const RECT suggested{
+            frame.left, frame.top,
+            frame.left + (frame.right - frame.left - client.right) + Twips(3630, dpi),
+            frame.top + (frame.bottom - frame.top - client.bottom) + Twips(2625, dpi)};
+        CHECK(WriteProcessMemory(velnart.process(), remote, &suggested, sizeof suggested, nullptr));
+        CHECK(SendMessageTimeoutW(velnart.form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                  reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
+                                  nullptr));
+        GetWindowRect(velnart.form(), &frame);
+        CHECK(EqualRect(&frame, &suggested));
+        CheckLayout(velnart, dpi);
+        CheckRendering(velnart, dpi);
+    }
+    VirtualFreeEx(velnart.process(), remote, 0, MEM_RELEASE);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -583,6 +705,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"copy-failures", TestCopyFailures},
         {L"viewer", TestViewer},
         {L"rendering", TestRendering},
+        {L"dpi-change", TestDpiChange},
     };
     const auto group = groups.find(argv[1]);
     if (group == groups.end()) {

@@ -218,8 +218,10 @@ void CheckIconAndManifest(Tally& tally, const wchar_t* exe) {
     if (tally.Check(!manifestBytes.empty(), "manifest 1 present")) {
         const std::string_view manifest(reinterpret_cast<const char*>(manifestBytes.data()),
                                         manifestBytes.size());
-        for (const char* needle : {"<dpiAware>true</dpiAware>", "level=\"asInvoker\"",
-                                   "name=\"Microsoft.Windows.Common-Controls\""}) {
+        for (const char* needle :
+             {"WindowsSettings\">true</dpiAware>",
+              "WindowsSettings\">PerMonitorV2, System</dpiAwareness>", "level=\"asInvoker\"",
+              "name=\"Microsoft.Windows.Common-Controls\""}) {
             if (!tally.Check(manifest.find(needle) != manifest.npos, "manifest setting")) {
                 std::printf("      %s is missing\n", needle);
             }
