@@ -4,7 +4,7 @@
 #   demo_test.sh [--prefix NAME | --error] VELNART_EXE REMOTE_EXE
 # NAME runs it in one of the end-to-end prefixes, such as 288dpi, to see the window at
 # that screen density. --error runs it without a netapi32.dll: velnart must report that
-# in its box, and the demo must say so and still leave a screenshot.
+# in its box, and the demo must say so and still leave a screenshot that shows the box.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -37,6 +37,11 @@ if ((expect_error)); then
     ((status == 1)) || fail "the demo exited with $status, not 1 for velnart's error"
     grep -q '^error: .' "$work/out" || fail "no error text printed"
     [ -s "$shot" ] || fail "no screenshot"
+    # An X screenshot showed the box as a black rectangle, over 10000 pixels at 96 dpi;
+    # drawn, the box is black only in its text and edges.
+    black=$(convert "$shot" -fill white +opaque black -format '%[fx:(1-mean)*w*h]' info:)
+    echo "screenshot $shot: $black black pixels"
+    ((${black%.*} < 3000)) || fail "the screenshot shows the box as a black rectangle"
     exit 0
 fi
 ((status == 0)) || fail "the demo exited with $status"

@@ -4,6 +4,7 @@
 //                                   line, or "error: " and the text of the box that came up
 //   velnart_remote end [DESKTOP]    closes such a box, then "&end", and waits for the window
 //                                   to go
+//   velnart_remote shot FILE [DESKTOP]  saves the screen as a .bmp (see screen_shot.h)
 // DESKTOP names the Wine desktop velnart runs on; a window search sees only its own desktop.
 // Exit status: 0 done, 1 velnart showed an error, 2 velnart did not respond as expected,
 // 3 no velnart window was there.
@@ -15,6 +16,7 @@
 #include "app_title.h"
 #include "control_ids.h"
 #include "foreign_window_text.h"
+#include "screen_shot.h"
 
 namespace {
 
@@ -134,18 +136,29 @@ int End(HWND form) {
 int main(int argc, char** argv) {
     const bool click = argc >= 2 && std::strcmp(argv[1], "click") == 0;
     const bool end = argc >= 2 && std::strcmp(argv[1], "end") == 0;
-    if ((!click && !end) || argc > 3) {
-        Print(STD_ERROR_HANDLE, L"usage: velnart_remote click|end [DESKTOP]");
+    const bool shot = argc >= 3 && std::strcmp(argv[1], "shot") == 0;
+    const int desktopArg = shot ? 3 : 2;
+    if ((!click && !end && !shot) || argc > desktopArg + 1) {
+        Print(STD_ERROR_HANDLE,
+              L"usage: velnart_remote click|end [DESKTOP], or shot FILE [DESKTOP]");
         return 2;
     }
-    if (argc == 3) {
+    if (argc == desktopArg + 1) {
         // Only a thread without windows may change desktops, so this comes first.
         // Wine makes the desktop as velnart starts, which may be after we do.
-        const HDESK desktop = WaitFor([&] { return OpenDesktopA(argv[2], 0, FALSE, GENERIC_ALL); });
+        const HDESK desktop =
+            WaitFor([&] { return OpenDesktopA(argv[desktopArg], 0, FALSE, GENERIC_ALL); });
         if (!desktop || !SetThreadDesktop(desktop)) {
             Print(STD_ERROR_HANDLE, L"velnart_remote: cannot use that desktop");
             return 2;
         }
+    }
+    if (shot) {
+        if (SaveScreenShot(argv[2])) {
+            return 0;
+        }
+        Print(STD_ERROR_HANDLE, L"velnart_remote: cannot save the screen");
+        return 2;
     }
     const HWND form = WaitFor(FindForm);
     if (!form) {
