@@ -1,5 +1,7 @@
 #include "dpi_functions.h"
 
+#include "handles.h"
+
 namespace {
 
 // user32 is loaded for as long as the program runs, so its entry points stay valid.
@@ -14,11 +16,8 @@ Function User32Function(const char* name) {
 }  // namespace
 
 int SystemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) {
-        ReleaseDC(nullptr, screen);
-    }
+    const UniqueScreenDc screen(GetDC(nullptr));
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 

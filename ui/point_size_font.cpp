@@ -54,16 +54,15 @@ UniqueFont CreatePointSizeFont(const FontSpec& spec, int dpi) {
     const int height = PointSizePixels(spec.hundredthsOfPoint, dpi);
     UniqueFont font(
         CreateFaceFont(spec.face, height, spec.weight, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS));
-    const HDC dc = font ? CreateCompatibleDC(nullptr) : nullptr;
+    const UniqueMemoryDc dc(font ? CreateCompatibleDC(nullptr) : nullptr);
     if (!dc) {
         return font;
     }
-    const HGDIOBJ previous = SelectObject(dc, font.get());
+    const HGDIOBJ previous = SelectObject(dc.get(), font.get());
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    const bool exact = HasPointSize(dc, spec.hundredthsOfPoint, dpi);
-    SelectObject(dc, previous);
-    DeleteDC(dc);
+    GetTextMetricsW(dc.get(), &metrics);
+    const bool exact = HasPointSize(dc.get(), spec.hundredthsOfPoint, dpi);
+    SelectObject(dc.get(), previous);
     if (!exact) {
         if (UniqueFont scalable{CreateFaceFont(spec.scalableFace, height, spec.weight,
                                                metrics.tmCharSet, OUT_TT_PRECIS)}) {

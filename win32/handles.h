@@ -10,3 +10,11 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
 using UniqueGlobal = UniqueHandle<HGLOBAL, GlobalFree>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObject>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
+using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
+using UniqueMemoryDc = UniqueHandle<HDC, DeleteDC>;
+
+inline void ReleaseScreenDc(HDC dc) {
+    ReleaseDC(nullptr, dc);
+}
+// GetDC(nullptr): the whole screen's DC, given back rather than deleted.
+using UniqueScreenDc = UniqueHandle<HDC, ReleaseScreenDc>;

@@ -6,13 +6,6 @@
 
 namespace {
 
-void ReleaseScreenDc(HDC dc) {
-    ReleaseDC(nullptr, dc);
-}
-using UniqueScreenDc = UniqueHandle<HDC, ReleaseScreenDc>;
-using UniqueMemoryDc = UniqueHandle<HDC, DeleteDC>;
-using UniqueBitmap = UniqueHandle<HBITMAP, DeleteObject>;
-
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
     return WriteFile(file, data, size, &written, nullptr) && written == size;
