@@ -1,15 +1,12 @@
 #include <windows.h>
 
-#include <functional>
-
 #include "app_title.h"
 #include "main_window.h"
 #include "system_netbios.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    SystemNetbios netbios;
     try {
-        MainWindow window(instance, std::ref(netbios));
+        MainWindow window(instance, OpenSystemNetbios);
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             if (!IsDialogMessageW(window.hwnd(), &message)) {

@@ -91,8 +91,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
-    : dpi_(ScreenDpi()), netbios_(std::move(netbios)) {
+MainWindow::MainWindow(HINSTANCE instance, NetbiosOpener openNetbios)
+    : dpi_(ScreenDpi()), openNetbios_(std::move(openNetbios)) {
     RegisterWindowClass(instance, WindowProc);
     formFont_ = MakeFont(L"MS Sans Serif", 975, FW_BOLD, dpi_);
     buttonFont_ = MakeFont(L"MS Sans Serif", 825, FW_NORMAL, dpi_);
@@ -119,7 +119,7 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
         throw;
     }
     services_.emplace(hwnd_, text1_);
-    form_.emplace(*services_, netbios_);
+    form_.emplace(*services_, openNetbios_);
 
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
