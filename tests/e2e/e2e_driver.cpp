@@ -607,10 +607,12 @@ CopyRun CopyRepeatedly(const std::vector<const VelnartProcess*>& instances, int 
             }
         }
         std::wstring copied;
-        WaitUntil([&] {
-            copied = ClipboardUnicode();
-            return std::find(texts.begin(), texts.end(), copied) != texts.end();
-        }, 1000);
+        WaitUntil(
+            [&] {
+                copied = ClipboardUnicode();
+                return std::find(texts.begin(), texts.end(), copied) != texts.end();
+            },
+            1000);
         run.slowestMs = std::max(run.slowestMs, GetTickCount() - start);
         run.boxes += boxes;
         run.exact += boxes == 0 && std::find(texts.begin(), texts.end(), copied) != texts.end();
