@@ -654,6 +654,28 @@ void TestBusyClipboard(const Paths& paths) {
     }
 }
 
+// Another program sends Text1 a text of about 1 MB. Wine fails to hand velnart that
+// message (GetMessageW returns -1); velnart must not take that for the user closing it.
+void TestForeignMessages(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+    const std::wstring huge(1 << 20, L'x');
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutW(velnart.control(kText1Id), WM_SETTEXT, 0,
+                                             reinterpret_cast<LPARAM>(huge.c_str()),
+                                             SMTO_ABORTIFHUNG, 2000, &result);
+    std::printf("1 MB WM_SETTEXT: sent %ld, result %lu, error %lu\n", static_cast<long>(sent),
+                static_cast<unsigned long>(result), GetLastError());
+    Sleep(500);
+    DWORD code = 0;
+    if (!velnart.running()) {
+        GetExitCodeProcess(velnart.process(), &code);
+        std::printf("velnart ended with exit code %lu\n", code);
+    }
+    CHECK(velnart.running());
+    ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
+}
+
 void TestViewer(const Paths& paths) {
     InstallNetapi(paths.scriptedDll);
     const std::wstring marker = TempFile(L"velnart-viewer.txt");
@@ -721,6 +743,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"copy-failures", TestCopyFailures},
         {L"busy-clipboard", TestBusyClipboard},
         {L"viewer", TestViewer},
+        {L"foreign-messages", TestForeignMessages},
         {L"rendering", TestRendering},
     };
     const auto group = groups.find(argv[1]);

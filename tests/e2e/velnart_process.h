@@ -30,6 +30,7 @@ class VelnartProcess {
     HWND form() const { return form_; }
     HWND control(int id) const { return GetDlgItem(form_, id); }
     DWORD threadId() const { return info_.dwThreadId; }
+    HANDLE process() const { return info_.hProcess; }
     bool running() const;
     bool WaitForExit(DWORD timeoutMs = 5000) const;
 
