@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,7 @@
 #include "control_ids.h"
 #include "foreign_window_text.h"
 #include "handles.h"
+#include "system_library.h"
 
 namespace {
 
@@ -158,8 +160,9 @@ double ClickToText(const Child& velnart, const std::wstring& expected) {
         }
     }
     const double elapsed = NowMs() - start;
-    if (ForeignWindowText(text1) != expected) {
-        Fail("Text1 holds other addresses than the fake netapi32.dll gave");
+    if (const std::wstring got = ForeignWindowText(text1); got != expected) {
+        Fail("Text1 holds " + std::string(got.begin(), got.end()) + " rather than " +
+             std::string(expected.begin(), expected.end()));
     }
     return elapsed;
 }
@@ -180,6 +183,40 @@ std::unique_ptr<Child> StartScripted(const std::wstring& program, const wchar_t*
     auto child = std::make_unique<Child>(program, L"velnart");
     SetEnvironmentVariableW(kScriptVariable, nullptr);
     return child;
+}
+
+// What velnart lists through Wine's own service here, whatever that is: the text
+// after the first click, once it has replaced the placeholder.
+std::wstring FirstListing(const Child& velnart) {
+    const HWND text1 = velnart.control(kText1Id);
+    Send(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"reset"));
+    PostMessageW(velnart.control(kCommand1Id), BM_CLICK, 0, 0);
+    const double start = NowMs();
+    std::wstring text;
+    while ((text = ForeignWindowText(text1)) == L"reset") {
+        if (NowMs() - start > kTimeoutMs) {
+            Fail("Wine's NetBIOS never answered");
+        }
+        Sleep(1);
+    }
+    // Read again: the first read may have caught the new text as it replaced the old.
+    return ForeignWindowText(text1);
+}
+
+// What each listing pays for loading netapi32.dll afresh and freeing it again.
+std::vector<double> LoadAndFreeNetapi() {
+    std::vector<double> samples;
+    for (int run = 0; run < kClicks; ++run) {
+        const double start = NowMs();
+        {
+            const UniqueModule netapi = LoadSystemLibrary(L"netapi32.dll");
+            if (!GetProcAddress(netapi.get(), "Netbios")) {
+                FailWithLastError("Wine's netapi32.dll has no Netbios");
+            }
+        }
+        samples.push_back(NowMs() - start);
+    }
+    return samples;
 }
 
 double FileKiB(const std::wstring& path) {
@@ -274,15 +311,33 @@ void Run(const std::wstring& velnartExe, const std::wstring& floorExe) {
         Format("floor %.1f MiB", floorPeakMiB), "none");
 }
 
+// Against Wine's own NetBIOS, which Wine gives the whole process tree or none of it.
+void RunWithWineNetbios(const std::wstring& velnartExe) {
+    const Child velnart(velnartExe, L"velnart");
+    const std::wstring listed = FirstListing(velnart);
+    std::vector<double> clicks;
+    for (int click = 0; click < kClicks; ++click) {
+        clicks.push_back(ClickToText(velnart, listed));
+    }
+    TimingRow("click-to-text Wine's NetBIOS, 30 clicks", Summarise(clicks));
+    TimingRow("netapi32.dll load+free, 30 runs", Summarise(LoadAndFreeNetapi()));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const bool wineNetbios = argc == 3 && std::wcscmp(argv[1], L"--wine-netbios") == 0;
     if (argc != 3) {
-        std::fputs("usage: bench VELNART_EXE FLOOR_WINDOW_EXE\n", stderr);
+        std::fputs("usage: bench VELNART_EXE FLOOR_WINDOW_EXE | --wine-netbios VELNART_EXE\n",
+                   stderr);
         return 2;
     }
     try {
-        Run(FullPath(argv[1]), FullPath(argv[2]));
+        if (wineNetbios) {
+            RunWithWineNetbios(FullPath(argv[2]));
+        } else {
+            Run(FullPath(argv[1]), FullPath(argv[2]));
+        }
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench: %s\n", error.what());

@@ -553,6 +553,7 @@ class Helper {
     }
     Helper(const Helper&) = delete;
     Helper& operator=(const Helper&) = delete;
+    bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     ~Helper() {
         if (info_.hProcess) {
             TerminateProcess(info_.hProcess, 0);
@@ -651,6 +652,7 @@ void TestBusyClipboard(const Paths& paths) {
                     run.exact, kPresses, run.boxes, run.slowestMs);
         CHECK_EQ(run.exact, kPresses);
         CHECK_EQ(run.boxes, 0);
+        CHECK(!grabber || grabber->running());  // it grabbed all along
     }
 }
 

@@ -31,6 +31,7 @@ exec {fd}< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & 
 read -r _ xvfb_pid <&$fd
 read -r number <&$fd
 export DISPLAY=:$number
+WINEPREFIX=$base wineserver -w  # its registry files are whole once it has gone
 cp -a "$base" "$work/prefix"
 export WINEPREFIX=$work/prefix
 
