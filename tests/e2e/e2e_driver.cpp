@@ -228,9 +228,13 @@ void TestControlBlocks(const Paths& paths) {
 }
 
 void TestDiscoveryError(const Paths& paths) {
-    InstallNetapi(paths.noexportDll);
+    InstallNetapi(paths.scriptedDll);
     {
         VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+        // The library is loaded for each listing and let go after it: one replaced
+        // between two clicks is the one the second click finds.
+        ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
+        CHECK(InstallNetapi(paths.noexportDll));
         velnart.SetText(kText1Id, L"\r\nPREVIOUSLIST");
         velnart.Click(kCommand1Id);
         ExpectOneBox(velnart, Win32Error(ERROR_PROC_NOT_FOUND).message());
