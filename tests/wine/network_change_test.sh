@@ -27,9 +27,19 @@ fail() {
     exit 1
 }
 
-exec {fd}< <(Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp 2>/dev/null & echo "pid $!"; wait)
-read -r _ xvfb_pid <&$fd
-read -r number <&$fd
+# A display number nobody uses. Xvfb -displayfd would take the first one whose socket
+# it can bind, and in a namespace of its own that can be one in use outside it, whose
+# socket file it then replaces and, when it ends, removes.
+number=100
+while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do
+    number=$((number + 1))
+done
+Xvfb ":$number" -screen 0 800x600x24 -nolisten tcp 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$number" ] && break
+    sleep 0.1
+done
 export DISPLAY=:$number
 WINEPREFIX=$base wineserver -w  # its registry files are whole once it has gone
 cp -a "$base" "$work/prefix"
