@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,7 @@
 #include "control_ids.h"
 #include "foreign_window_text.h"
 #include "handles.h"
+#include "system_library.h"
 
 namespace {
 
@@ -214,6 +216,22 @@ std::unique_ptr<Child> StartWith(const Service& service, const std::wstring& pro
     return child;
 }
 
+// What each listing pays for loading netapi32.dll afresh and freeing it again.
+std::vector<double> LoadAndFreeNetapi() {
+    std::vector<double> samples;
+    for (int run = 0; run < 2 * kClickPairs; ++run) {
+        const double start = NowMs();
+        {
+            const UniqueModule netapi = LoadSystemLibrary(L"netapi32.dll");
+            if (!GetProcAddress(netapi.get(), "Netbios")) {
+                FailWithLastError("Wine's netapi32.dll has no Netbios");
+            }
+        }
+        samples.push_back(NowMs() - start);
+    }
+    return samples;
+}
+
 double FileKiB(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
@@ -313,6 +331,8 @@ Pairs ClickPairs(const Service& service, const std::wstring& velnartExe,
 void RunWineService(const std::wstring& velnartExe, const std::wstring& floorExe) {
     const Service wine{"Wine's service", nullptr};
     PairRows(std::string("click ") + wine.name, ClickPairs(wine, velnartExe, floorExe, L""), 1.10);
+    // Part of every click above, since each listing loads the library afresh.
+    TimingRow("netapi32.dll load+free, 30 runs", Summarise(LoadAndFreeNetapi()));
 }
 
 void Run(const std::wstring& velnartExe, const std::wstring& floorExe) {

@@ -19,7 +19,11 @@ struct NCB {
     void* ncb_post;
     std::uint8_t ncb_lana_num;
     std::uint8_t ncb_cmd_cplt;
+#ifdef _WIN64
+    std::uint8_t ncb_reserve[18];
+#else
     std::uint8_t ncb_reserve[10];
+#endif
     void* ncb_event;
 };
 
@@ -32,12 +36,20 @@ inline constexpr std::size_t kLanaListSize = 256;
 inline constexpr std::size_t kAdapterStatusSize = 600;
 inline constexpr std::size_t kAdapterAddressSize = 6;
 
-#if defined(_WIN32) && !defined(_WIN64)
 // The service reads the block by these offsets; a layout slip would send it garbage.
+#if defined(_WIN64)
+static_assert(sizeof(NCB) == 96);
+static_assert(offsetof(NCB, ncb_buffer) == 8);
+static_assert(offsetof(NCB, ncb_length) == 16);
+static_assert(offsetof(NCB, ncb_callname) == 18);
+static_assert(offsetof(NCB, ncb_lana_num) == 64);
+static_assert(offsetof(NCB, ncb_event) == 88);
+#elif defined(_WIN32)
 static_assert(sizeof(NCB) == 64);
 static_assert(offsetof(NCB, ncb_command) == 0);
 static_assert(offsetof(NCB, ncb_buffer) == 4);
 static_assert(offsetof(NCB, ncb_length) == 8);
 static_assert(offsetof(NCB, ncb_callname) == 10);
 static_assert(offsetof(NCB, ncb_lana_num) == 48);
+static_assert(offsetof(NCB, ncb_event) == 60);
 #endif

@@ -9,3 +9,7 @@
 
 // Carries out the command in the block synchronously and returns its return code (0 = success).
 using NetbiosOperation = std::function<std::uint8_t(NCB&)>;
+
+// Opens the service for one listing. The operation it returns holds the service open
+// until the last copy of it goes. Errors in opening are AppError.
+using NetbiosOpener = std::function<NetbiosOperation()>;

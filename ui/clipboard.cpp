@@ -7,12 +7,36 @@
 
 namespace {
 
+// Clipboard-history tools open the clipboard on every change or poll it, each time
+// for a few milliseconds; waiting a little outlasts them without the user noticing.
+constexpr DWORD kOpenPatienceMs = 250;
+constexpr DWORD kOpenRetryMs = 10;
+
+// Waits, but goes on answering messages that other programs send meanwhile: one of
+// them emptying the clipboard sends its owner, perhaps this window, a message and
+// waits for the answer, and a plain sleep would hold that program up for as long.
+void WaitServingSentMessages(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_SENDMESSAGE) ==
+            WAIT_OBJECT_0) {
+            // Sent messages are handled inside the call; nothing is taken off the queue.
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+}
+
 // Open for one operation only: a clipboard left open would lock every other program out.
 class OpenedClipboard {
   public:
     explicit OpenedClipboard(HWND owner) {
-        if (!OpenClipboard(owner)) {
-            ThrowLastErrorOr(ERROR_ACCESS_DENIED);
+        const DWORD start = GetTickCount();
+        while (!OpenClipboard(owner)) {
+            if (GetTickCount() - start >= kOpenPatienceMs) {
+                ThrowLastErrorOr(ERROR_ACCESS_DENIED);
+            }
+            WaitServingSentMessages(kOpenRetryMs);
         }
     }
     OpenedClipboard(const OpenedClipboard&) = delete;
@@ -43,14 +67,10 @@ UniqueGlobal CopyToGlobal(const std::wstring& text) {
 
 }  // namespace
 
-void ClearClipboard(HWND owner) {
-    OpenedClipboard(owner).Empty();
-}
-
-void PutClipboardText(HWND owner, const std::wstring& text) {
+void ReplaceClipboardText(HWND owner, const std::wstring& text) {
+    // Made before the clipboard is opened, so that a lack of memory leaves it untouched.
     UniqueGlobal memory = CopyToGlobal(text);
     OpenedClipboard clipboard(owner);
-    // Emptied again so that this text is the clipboard's only content and we own it.
     clipboard.Empty();
     if (!SetClipboardData(CF_UNICODETEXT, memory.get())) {
         ThrowLastErrorOr(ERROR_ACCESS_DENIED);

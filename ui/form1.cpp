@@ -7,40 +7,34 @@
 
 namespace {
 
-constexpr unsigned long kNotEnoughMemory = 8;
-constexpr unsigned long kInternalError = 1359;
-
-// Whatever was thrown, as the one error type the report understands.
-AppError CurrentError() {
-    try {
-        throw;
-    } catch (const AppError& error) {
-        return error;
-    } catch (const std::bad_alloc&) {
-        return AppError(kNotEnoughMemory,
-                        L"Not enough memory resources are available to process this command.");
-    } catch (...) {
-        return AppError(kInternalError, L"An internal error occurred.");
-    }
-}
+// Written out before they are needed: reporting that memory ran out must not need any.
+constexpr wchar_t kNotEnoughMemory[] =
+    L"Not enough memory resources are available to process this command.";
+constexpr wchar_t kInternalError[] = L"An internal error occurred.";
 
 }  // namespace
 
-Form1::Form1(FormServices& services, NetbiosOperation netbios)
-    : services_(services), netbios_(std::move(netbios)) {}
+Form1::Form1(FormServices& services, NetbiosOpener openNetbios)
+    : services_(services), openNetbios_(std::move(openNetbios)) {}
 
+// The error is reported from where it was caught, by reference: a copy of it could
+// itself run out of memory, and nothing may leave this function.
 template <typename Steps>
 void Form1::RunCommand(Steps steps) noexcept {
     try {
         steps();
+    } catch (const AppError& error) {
+        ReportCommandError(error.message().c_str());
+    } catch (const std::bad_alloc&) {
+        ReportCommandError(kNotEnoughMemory);
     } catch (...) {
-        ReportCommandError(CurrentError());
+        ReportCommandError(kInternalError);
     }
 }
 
-void Form1::ReportCommandError(const AppError& error) noexcept {
+void Form1::ReportCommandError(const wchar_t* message) noexcept {
     try {
-        services_.ShowMessage(error.message());
+        services_.ShowMessage(message);
     } catch (...) {
         // The report is the last resort; if even the box cannot be shown, the
         // window simply stays as it is.
@@ -48,7 +42,10 @@ void Form1::ReportCommandError(const AppError& error) noexcept {
 }
 
 void Form1::GetMacAddress(AddressList& colMacAddress) {
-    ::GetMacAddress(colMacAddress, netbios_);
+    // Opened for this listing and closed when it ends, however it ends: a service
+    // kept open between clicks may go on answering from a stale adapter table.
+    const NetbiosOperation netbios = openNetbios_();
+    ::GetMacAddress(colMacAddress, netbios);
 }
 
 void Form1::Command1_Click() {
@@ -103,6 +100,7 @@ void Form1::CopyToClipboard(std::wstring (FormServices::*read)(), const wchar_t*
         services_.ShowMessage(emptyMessage);
         return;
     }
-    services_.ClearClipboard();
-    services_.PutClipboardText((services_.*read)());
+    // Clearing and putting happen in one opening of the clipboard, so that no other
+    // program can open it in between and a copy that fails leaves it as it was.
+    services_.ReplaceClipboardText((services_.*read)());
 }

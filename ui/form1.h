@@ -8,7 +8,7 @@
 
 class Form1 {
   public:
-    Form1(FormServices& services, NetbiosOperation netbios);
+    Form1(FormServices& services, NetbiosOpener openNetbios);
 
     void Command1_Click();  // "&get mac adrs"
     void Command2_Click();  // "cpy &all"
@@ -21,9 +21,9 @@ class Form1 {
   private:
     template <typename Steps>
     void RunCommand(Steps steps) noexcept;
-    void ReportCommandError(const AppError& error) noexcept;
+    void ReportCommandError(const wchar_t* message) noexcept;
     void CopyToClipboard(std::wstring (FormServices::*read)(), const wchar_t* emptyMessage);
 
     FormServices& services_;
-    NetbiosOperation netbios_;
+    NetbiosOpener openNetbios_;
 };

@@ -14,11 +14,12 @@ class FormServices {
     virtual std::wstring Text1SelectedText() = 0;
 
     // Modal, OK only, no icon, captioned with the application title.
-    virtual void ShowMessage(const std::wstring& text) = 0;
+    virtual void ShowMessage(const wchar_t* text) = 0;
     virtual void Unload() = 0;
 
-    virtual void ClearClipboard() = 0;
-    virtual void PutClipboardText(const std::wstring& text) = 0;
+    // Empties the clipboard and puts the text on it as its only content, in one opening
+    // of it. If the clipboard cannot be opened it keeps what it held.
+    virtual void ReplaceClipboardText(const std::wstring& text) = 0;
 
     // Starts a program without waiting for it; windowStyle as the platform's show command.
     virtual void StartProgram(const std::wstring& name, int windowStyle) = 0;

@@ -1,27 +1,50 @@
 #include <windows.h>
 
-#include <functional>
-
 #include "app_title.h"
 #include "main_window.h"
 #include "system_netbios.h"
+#include "win32_error.h"
+
+namespace {
+
+// GetMessageW fails (-1) when it cannot hand over one message; Wine does so for a text
+// of about 1 MB that another program sends. That message is lost, not the program, so
+// the loop goes on; only a failure that keeps coming back means the loop cannot run.
+constexpr int kFailuresInARow = 100;
+
+// Runs until the window has gone and returns the exit code it asked for.
+int RunMessageLoop(const MainWindow& window) {
+    MSG message;
+    int failures = 0;
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            return static_cast<int>(message.wParam);
+        }
+        if (got == -1) {
+            if (++failures < kFailuresInARow) {
+                continue;
+            }
+            ThrowLastErrorOr(ERROR_INVALID_MESSAGE);
+        }
+        failures = 0;
+        if (!IsDialogMessageW(window.hwnd(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    SystemNetbios netbios;
     try {
-        MainWindow window(instance, std::ref(netbios));
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!IsDialogMessageW(window.hwnd(), &message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
-        return 0;
+        const MainWindow window(instance, OpenSystemNetbios);
+        return RunMessageLoop(window);
     } catch (const AppError& error) {
-        // Only a window that could not be created gets here; the clicks report their own
-        // errors. A half-built window may already have asked to quit, which would close
-        // this box at once.
+        // Only a window that could not be made, or a message loop that can no longer
+        // run, gets here; the clicks report their own errors. The window is gone by now
+        // and has asked to quit, which would close this box at once.
         MSG quit;
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         MessageBoxW(nullptr, error.message().c_str(), kAppTitle, MB_OK);

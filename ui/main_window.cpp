@@ -94,8 +94,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
-    : dpi_(SystemDpi()), netbios_(std::move(netbios)) {
+MainWindow::MainWindow(HINSTANCE instance, NetbiosOpener openNetbios)
+    : dpi_(SystemDpi()), openNetbios_(std::move(openNetbios)) {
     RegisterWindowClass(instance, WindowProc);
     if (!MakeFonts(dpi_)) {
         ThrowLastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
@@ -117,7 +117,7 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOperation netbios)
         throw;
     }
     services_.emplace(hwnd_, text1_);
-    form_.emplace(*services_, netbios_);
+    form_.emplace(*services_, openNetbios_);
 
     // Where each monitor has its own density, the one the window opened on may not be
     // the system's. Placed again either way: creation held the window to the screen's

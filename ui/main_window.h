@@ -13,7 +13,7 @@
 class MainWindow {
   public:
     // Creates and shows the window; throws AppError if the platform refuses.
-    MainWindow(HINSTANCE instance, NetbiosOperation netbios);
+    MainWindow(HINSTANCE instance, NetbiosOpener openNetbios);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow();
@@ -38,7 +38,7 @@ class MainWindow {
     UniqueFont text1Font_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
-    NetbiosOperation netbios_;
+    NetbiosOpener openNetbios_;
     std::optional<Win32FormServices> services_;
     std::optional<Form1> form_;
 };

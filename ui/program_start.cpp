@@ -90,7 +90,7 @@ void StartProgram(const std::wstring& name, int showCommand) {
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started)) {
-        ThrowLastError();
+        ThrowLastError(program);
     }
     // Nothing tracks the started program.
     UniqueKernelHandle process(started.hProcess);

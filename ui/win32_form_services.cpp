@@ -32,8 +32,8 @@ std::wstring Win32FormServices::Text1SelectedText() {
     return text.substr(start, end - start);
 }
 
-void Win32FormServices::ShowMessage(const std::wstring& text) {
-    if (!MessageBoxW(form_, text.c_str(), kAppTitle, MB_OK)) {
+void Win32FormServices::ShowMessage(const wchar_t* text) {
+    if (!MessageBoxW(form_, text, kAppTitle, MB_OK)) {
         ThrowLastError();
     }
 }
@@ -44,12 +44,8 @@ void Win32FormServices::Unload() {
     }
 }
 
-void Win32FormServices::ClearClipboard() {
-    ::ClearClipboard(form_);
-}
-
-void Win32FormServices::PutClipboardText(const std::wstring& text) {
-    ::PutClipboardText(form_, text);
+void Win32FormServices::ReplaceClipboardText(const std::wstring& text) {
+    ::ReplaceClipboardText(form_, text);
 }
 
 void Win32FormServices::StartProgram(const std::wstring& name, int windowStyle) {

@@ -12,10 +12,9 @@ class Win32FormServices final : public FormServices {
     std::wstring Text1Text() override;
     void SetText1Text(const std::wstring& text) override;
     std::wstring Text1SelectedText() override;
-    void ShowMessage(const std::wstring& text) override;
+    void ShowMessage(const wchar_t* text) override;
     void Unload() override;
-    void ClearClipboard() override;
-    void PutClipboardText(const std::wstring& text) override;
+    void ReplaceClipboardText(const std::wstring& text) override;
     void StartProgram(const std::wstring& name, int windowStyle) override;
 
   private:

@@ -1,6 +1,6 @@
 // Drives velnart.exe from outside, as a user and the system see it, with a scripted
 // netapi32.dll in the prefix's system directory.
-//   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB_EXE
+//   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB_EXE GRABBER_EXE
 #include <windows.h>
 
 #include <algorithm>
@@ -22,7 +22,7 @@
 namespace {
 
 struct Paths {
-    std::wstring velnart, scriptedDll, noexportDll, viewerStub;
+    std::wstring velnart, scriptedDll, noexportDll, viewerStub, grabber;
 };
 
 std::wstring SystemFile(const wchar_t* name) {
@@ -249,9 +249,13 @@ void TestControlBlocks(const Paths& paths) {
 }
 
 void TestDiscoveryError(const Paths& paths) {
-    InstallNetapi(paths.noexportDll);
+    InstallNetapi(paths.scriptedDll);
     {
         VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+        // The library is loaded for each listing and let go after it: one replaced
+        // between two clicks is the one the second click finds.
+        ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
+        CHECK(InstallNetapi(paths.noexportDll));
         velnart.SetText(kText1Id, L"\r\nPREVIOUSLIST");
         velnart.Click(kCommand1Id);
         ExpectOneBox(velnart, Win32Error(ERROR_PROC_NOT_FOUND).message());
@@ -638,9 +642,16 @@ void TestCopyFailures(const Paths& paths) {
     VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
     ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
     PutSentinel();
-    // Another program holding the clipboard open: one error box, no hang.
+    // Another program holding the clipboard open for 3 s: velnart waits a little, then
+    // gives up with one box while it is still held, and the clipboard keeps its text.
     if (CHECK(OpenClipboard(nullptr))) {
+        const DWORD start = GetTickCount();
         velnart.Click(kCommand2Id);
+        WaitUntil([&] { return !velnart.MessageBoxes().empty(); }, 2900);
+        const DWORD boxAfter = GetTickCount() - start;
+        std::printf("clipboard held 3 s: box after %lu ms\n", boxAfter);
+        CHECK(boxAfter >= 240 && boxAfter < 2000);
+        Sleep(3000 - std::min<DWORD>(boxAfter, 3000));
         const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
         CHECK_EQ(static_cast<long long>(boxes.size()), 1LL);
         CHECK(!boxes.empty() && !boxes[0].text.empty() &&
@@ -653,6 +664,144 @@ void TestCopyFailures(const Paths& paths) {
     CHECK_EQ(ClipboardUnicode(), std::wstring(L"sentinel"));
     // and the window goes on working
     CopyAndWait(velnart, kCommand2Id, L"\r\n001A2B3C4D5E");
+}
+
+// A program of the driver's own, ended when the test is done.
+class Helper {
+  public:
+    explicit Helper(const std::wstring& commandLine) {
+        std::wstring line = commandLine;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info_));
+        Sleep(300);  // until it has settled into its loop
+    }
+    Helper(const Helper&) = delete;
+    Helper& operator=(const Helper&) = delete;
+    bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+    ~Helper() {
+        if (info_.hProcess) {
+            TerminateProcess(info_.hProcess, 0);
+            WaitForSingleObject(info_.hProcess, 3000);
+            CloseHandle(info_.hThread);
+            CloseHandle(info_.hProcess);
+        }
+    }
+
+  private:
+    PROCESS_INFORMATION info_{};
+};
+
+// Posted after a click, this is handled only once the click's handler has returned.
+bool WaitForClickHandled(const VelnartProcess& velnart) {
+    const HWND text1 = velnart.control(kText1Id);
+    PostMessageW(text1, EM_SETSEL, 1, 2);
+    return WaitUntil([&] {
+        DWORD_PTR selection = 0;
+        SendMessageTimeoutW(text1, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 1000, &selection);
+        return selection == MAKELONG(1, 2);
+    });
+}
+
+struct CopyRun {
+    int exact = 0;
+    int boxes = 0;
+    DWORD slowestMs = 0;
+};
+
+// Presses "cpy &all" on each instance at once, each with a text of its own, as often as
+// asked. A press counts as exact when the clipboard then holds one of the texts of its
+// round (the instances race, so either may be last) and no box came up.
+CopyRun CopyRepeatedly(const std::vector<const VelnartProcess*>& instances, int rounds) {
+    CopyRun run;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::wstring> texts;
+        for (std::size_t i = 0; i < instances.size(); ++i) {
+            texts.push_back(L"\r\nround " + std::to_wstring(round) + L" instance " +
+                            std::to_wstring(i));
+            instances[i]->SetText(kText1Id, texts.back());
+        }
+        const DWORD start = GetTickCount();
+        for (const VelnartProcess* velnart : instances) {
+            velnart->Click(kCommand2Id);
+        }
+        int boxes = 0;
+        for (const VelnartProcess* velnart : instances) {
+            WaitForClickHandled(*velnart);
+            if (!velnart->MessageBoxes().empty()) {
+                boxes += static_cast<int>(velnart->TakeMessageBoxes().size());
+            }
+        }
+        std::wstring copied;
+        WaitUntil(
+            [&] {
+                copied = ClipboardUnicode();
+                return std::find(texts.begin(), texts.end(), copied) != texts.end();
+            },
+            1000);
+        run.slowestMs = std::max(run.slowestMs, GetTickCount() - start);
+        run.boxes += boxes;
+        run.exact += boxes == 0 && std::find(texts.begin(), texts.end(), copied) != texts.end();
+    }
+    return run;
+}
+
+// Clipboard-history tools open the clipboard on every change or poll it; two velnart
+// windows may copy at the same moment. Every copy must get through, none may fail.
+void TestBusyClipboard(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    constexpr int kPresses = 40;
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* grabber;  // its arguments; none for no grabber
+        int instances;
+    };
+    const Case cases[] = {
+        {L"listener holding 50 ms per update", L"listen 50", 1},
+        {L"poller holding 2 ms every 10 ms", L"poll 2", 1},
+        {L"two velnart windows at once", nullptr, 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<VelnartProcess>> velnarts;
+        std::vector<const VelnartProcess*> instances;
+        for (int i = 0; i < c.instances; ++i) {
+            velnarts.push_back(std::make_unique<VelnartProcess>(paths.velnart, L""));
+            instances.push_back(velnarts.back().get());
+        }
+        std::unique_ptr<Helper> grabber;
+        if (c.grabber) {
+            grabber = std::make_unique<Helper>(L"\"" + paths.grabber + L"\" " + c.grabber);
+        }
+        const CopyRun run = CopyRepeatedly(instances, kPresses);
+        std::printf("%ls: %d of %d rounds exact, %d boxes, slowest round %lu ms\n", c.name,
+                    run.exact, kPresses, run.boxes, run.slowestMs);
+        CHECK_EQ(run.exact, kPresses);
+        CHECK_EQ(run.boxes, 0);
+        CHECK(!grabber || grabber->running());  // it grabbed all along
+    }
+}
+
+// Another program sends Text1 a text of about 1 MB. Wine fails to hand velnart that
+// message (GetMessageW returns -1); velnart must not take that for the user closing it.
+void TestForeignMessages(const Paths& paths) {
+    InstallNetapi(paths.scriptedDll);
+    VelnartProcess velnart(paths.velnart, L"lana=0:0:001A2B3C4D5E");
+    const std::wstring huge(1 << 20, L'x');
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutW(velnart.control(kText1Id), WM_SETTEXT, 0,
+                                             reinterpret_cast<LPARAM>(huge.c_str()),
+                                             SMTO_ABORTIFHUNG, 2000, &result);
+    std::printf("1 MB WM_SETTEXT: sent %ld, result %lu, error %lu\n", static_cast<long>(sent),
+                static_cast<unsigned long>(result), GetLastError());
+    Sleep(500);
+    DWORD code = 0;
+    if (!velnart.running()) {
+        GetExitCodeProcess(velnart.process(), &code);
+        std::printf("velnart ended with exit code %lu\n", code);
+    }
+    CHECK(velnart.running());
+    ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
 }
 
 void TestViewer(const Paths& paths) {
@@ -684,17 +833,34 @@ void TestViewer(const Paths& paths) {
         CHECK(ReadLines(marker) == (std::vector<std::string>{"show=1", "show=1"}));
         CHECK(velnart.MessageBoxes().empty());
     }
+
+    // A file by that name that is not a program: the system's text names the file,
+    // never a raw insert.
+    if (FILE* file = _wfopen(systemViewer.c_str(), L"w")) {
+        std::fputs("not a program\n", file);
+        std::fclose(file);
+        VelnartProcess velnart(paths.velnart, L"", L"", planted);
+        velnart.Click(kCommand5Id);
+        const std::vector<MessageBoxInfo> boxes = velnart.TakeMessageBoxes();
+        if (CHECK_EQ(static_cast<long long>(boxes.size()), 1LL)) {
+            std::printf("not a program reported as: %ls\n", boxes[0].text.c_str());
+            CHECK_EQ(boxes[0].text, Win32Error(ERROR_BAD_EXE_FORMAT, systemViewer).message());
+            CHECK(boxes[0].text.find(L'%') == std::wstring::npos);
+            CHECK(boxes[0].text.find(systemViewer) != std::wstring::npos);
+        }
+    }
     DeleteFileW(systemViewer.c_str());
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 6) {
-        std::printf("usage: e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB\n");
+    if (argc < 7) {
+        std::printf(
+            "usage: e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB GRABBER\n");
         return 2;
     }
-    const Paths paths{argv[2], argv[3], argv[4], argv[5]};
+    const Paths paths{argv[2], argv[3], argv[4], argv[5], argv[6]};
     const std::map<std::wstring, void (*)(const Paths&)> groups = {
         {L"window", TestWindow},
         {L"listing", TestListing},
@@ -703,7 +869,9 @@ int wmain(int argc, wchar_t** argv) {
         {L"keyboard", TestKeyboard},
         {L"copy", TestCopy},
         {L"copy-failures", TestCopyFailures},
+        {L"busy-clipboard", TestBusyClipboard},
         {L"viewer", TestViewer},
+        {L"foreign-messages", TestForeignMessages},
         {L"rendering", TestRendering},
         {L"dpi-change", TestDpiChange},
     };

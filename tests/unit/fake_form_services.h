@@ -3,18 +3,18 @@
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app_error.h"
+#include "failing_allocator.h"
 #include "form_services.h"
 
 struct FakeFormServices final : FormServices {
     std::wstring text;
     std::size_t selectionStart = 0;
     std::size_t selectionLength = 0;
-    std::optional<std::wstring> clipboard = L"sentinel";  // nullopt: emptied
+    std::wstring clipboard = L"sentinel";
     std::vector<std::wstring> messages;
     std::vector<std::string> calls;
     std::map<std::string, AppError> failures;  // operation name -> what it throws
@@ -42,17 +42,16 @@ struct FakeFormServices final : FormServices {
         Call("selection");
         return text.substr(selectionStart, selectionLength);
     }
-    void ShowMessage(const std::wstring& message) override { messages.push_back(message); }
+    void ShowMessage(const wchar_t* message) override {
+        const AllocationsFail platformMemory(false);  // the box's memory is not the program's
+        messages.push_back(message);
+    }
     void Unload() override {
         Call("unload");
         unloaded = true;
     }
-    void ClearClipboard() override {
-        Call("clear");
-        clipboard.reset();
-    }
-    void PutClipboardText(const std::wstring& newText) override {
-        Call("put");
+    void ReplaceClipboardText(const std::wstring& newText) override {
+        Call("replace");
         clipboard = newText;
     }
     void StartProgram(const std::wstring& name, int windowStyle) override {

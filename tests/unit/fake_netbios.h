@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "ncb.h"
+#include "netbios_operation.h"
 
 struct FakeNetbios {
     using Address = std::array<std::uint8_t, kAdapterAddressSize>;
@@ -24,6 +26,16 @@ struct FakeNetbios {
     std::map<std::uint8_t, Address> addresses;  // a LANA missing here answers but writes nothing
     std::map<std::uint8_t, std::uint8_t> statusCodes;
     std::vector<Call> calls;
+    int opened = 0;
+    int stillOpen = 0;
+
+    // Opens the service as the program does for each listing; counts opens and closes.
+    NetbiosOperation Open() {
+        ++opened;
+        ++stillOpen;
+        const std::shared_ptr<void> closer(nullptr, [this](void*) { --stillOpen; });
+        return [this, closer](NCB& ncb) { return (*this)(ncb); };
+    }
 
     std::uint8_t operator()(NCB& ncb) {
         calls.push_back(

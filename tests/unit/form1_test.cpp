@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <functional>
 #include <new>
+#include <optional>
 
+#include "failing_allocator.h"
 #include "fake_form_services.h"
 #include "fake_netbios.h"
 
@@ -15,7 +18,7 @@ const AppError kFailure(5, L"Access is denied.");
 struct Fixture {
     FakeFormServices services;
     FakeNetbios netbios;
-    Form1 form{services, std::ref(netbios)};
+    Form1 form{services, [this] { return netbios.Open(); }};
 };
 
 TEST(Form1Listing, WritesEachAddressAfterACrLfReplacingWhatWasThere) {
@@ -45,6 +48,8 @@ TEST(Form1Listing, WritesEachAddressAfterACrLfReplacingWhatWasThere) {
         const std::string write = c.expected.empty() ? "set empty" : "set";
         EXPECT_EQ(f.services.calls, (std::vector<std::string>{write, write}))
             << "one write a click";
+        EXPECT_EQ(f.netbios.opened, 2) << "the service is opened for each listing";
+        EXPECT_EQ(f.netbios.stillOpen, 0) << "and closed when it ends";
     }
 }
 
@@ -57,26 +62,70 @@ TEST(Form1Listing, AFailedWriteLeavesTheBoxEmptyAndIsReportedOnce) {
     f.form.Command1_Click();
     EXPECT_EQ(f.services.text, L"");
     EXPECT_EQ(f.services.messages, std::vector<std::wstring>{L"Access is denied."});
+    EXPECT_EQ(f.netbios.stillOpen, 0);
 }
 
-TEST(Form1Listing, ADiscoveryErrorIsReportedOnceAndLeavesTheTextAlone) {
-    const std::function<void()> throwers[] = {
-        [] { throw AppError(127, L"The specified procedure could not be found."); },
-        [] { throw std::bad_alloc(); },
+TEST(Form1Listing, ADiscoveryErrorIsReportedOnceLeavesTheTextAloneAndClosesTheService) {
+    struct Case {
+        bool inOpening;  // else in the first call of the opened service
+        std::function<void()> raise;
+        std::wstring expected;
     };
-    const std::wstring expected[] = {
-        L"The specified procedure could not be found.",
-        L"Not enough memory resources are available to process this command."};
-    for (std::size_t i = 0; i < std::size(throwers); ++i) {
+    const Case cases[] = {
+        {true, [] { throw AppError(126, L"The specified module could not be found."); },
+         L"The specified module could not be found."},
+        {false, [] { throw AppError(127, L"The specified procedure could not be found."); },
+         L"The specified procedure could not be found."},
+        {false, [] { throw std::bad_alloc(); },
+         L"Not enough memory resources are available to process this command."},
+    };
+    for (const Case& c : cases) {
         FakeFormServices services;
         services.text = L"\r\nPREVIOUS";
-        Form1 form(services, [&](NCB&) -> std::uint8_t {
-            throwers[i]();
-            return 0;
+        FakeNetbios netbios;
+        Form1 form(services, [&] {
+            if (c.inOpening) {
+                c.raise();
+            }
+            const NetbiosOperation opened = netbios.Open();
+            return NetbiosOperation([&c, opened](NCB& ncb) {
+                c.raise();
+                return opened(ncb);
+            });
         });
         form.Command1_Click();
-        EXPECT_EQ(services.messages, std::vector<std::wstring>{expected[i]});
+        EXPECT_EQ(services.messages, std::vector<std::wstring>{c.expected});
         EXPECT_EQ(services.text, L"\r\nPREVIOUS");
+        EXPECT_EQ(netbios.opened, c.inOpening ? 0 : 1);
+        EXPECT_EQ(netbios.stillOpen, 0);
+    }
+}
+
+// Memory runs out the moment the error is raised: the report must still reach the
+// user, and nothing may escape the click handler (which would end the program).
+TEST(Form1Errors, AreReportedWithoutNeedingMemory) {
+    struct Case {
+        std::exception_ptr raised;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        {std::make_exception_ptr(AppError(5, L"Access is denied.")), L"Access is denied."},
+        {std::make_exception_ptr(std::bad_alloc()),
+         L"Not enough memory resources are available to process this command."},
+        {std::make_exception_ptr(42), L"An internal error occurred."},
+    };
+    for (const Case& c : cases) {
+        FakeFormServices services;
+        std::optional<AllocationsFail> outOfMemory;
+        Form1 form(services, [&] {
+            return NetbiosOperation([&](NCB&) -> std::uint8_t {
+                outOfMemory.emplace(true);
+                std::rethrow_exception(c.raised);  // the same object, not a copy
+            });
+        });
+        form.Command1_Click();
+        outOfMemory.reset();
+        EXPECT_EQ(services.messages, std::vector<std::wstring>{c.expected});
     }
 }
 
@@ -101,7 +150,7 @@ TEST(Form1Copy, NothingToCopyIsAPlainMessageAndTheClipboardKeepsItsContent) {
     }
 }
 
-TEST(Form1Copy, ClearsThenPutsTheTextUnchanged) {
+TEST(Form1Copy, ReplacesTheClipboardWithTheTextUnchangedInOneOperation) {
     const std::wstring text = L"\r\n001A2B3C4D5E\r\n0AFF011000B0";
     struct Case {
         std::size_t command;
@@ -123,27 +172,20 @@ TEST(Form1Copy, ClearsThenPutsTheTextUnchanged) {
         EXPECT_EQ(f.services.clipboard, c.expected);
         EXPECT_TRUE(f.services.messages.empty());
         const std::string read = c.command == 0 ? "text" : "selection";
-        EXPECT_EQ(f.services.calls, (std::vector<std::string>{read, "clear", read, "put"}));
+        EXPECT_EQ(f.services.calls, (std::vector<std::string>{read, read, "replace"}));
     }
 }
 
-TEST(Form1Copy, AClipboardFailureIsReportedOnce) {
-    struct Case {
-        const char* failing;
-        std::optional<std::wstring> clipboardAfter;
-    };
-    const Case cases[] = {{"clear", L"sentinel"}, {"put", std::nullopt}};
+TEST(Form1Copy, AClipboardFailureIsReportedOnceAndLeavesTheClipboardAsItWas) {
     for (const CopyCommand& command : kCopyCommands) {
-        for (const Case& c : cases) {
-            Fixture f;
-            f.services.text = L"\r\n001A2B3C4D5E";
-            f.services.selectionLength = 4;
-            f.services.failures.emplace(c.failing, kFailure);
-            (f.form.*command.click)();
-            EXPECT_EQ(f.services.messages, std::vector<std::wstring>{L"Access is denied."})
-                << command.name << " " << c.failing;
-            EXPECT_EQ(f.services.clipboard, c.clipboardAfter) << command.name << " " << c.failing;
-        }
+        Fixture f;
+        f.services.text = L"\r\n001A2B3C4D5E";
+        f.services.selectionLength = 4;
+        f.services.failures.emplace("replace", kFailure);
+        (f.form.*command.click)();
+        EXPECT_EQ(f.services.messages, std::vector<std::wstring>{L"Access is denied."})
+            << command.name;
+        EXPECT_EQ(f.services.clipboard, L"sentinel") << command.name;
     }
 }
 

@@ -3,7 +3,6 @@
 // as the caller read them from the kernel and passed them in.
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <set>
 #include <string>
 
@@ -22,10 +21,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    SystemNetbios netbios;
     AddressList list;
     try {
-        GetMacAddress(list, std::ref(netbios));
+        GetMacAddress(list, OpenSystemNetbios());
     } catch (const AppError& error) {
         std::fprintf(stderr, "FAIL: error %lu from the service binding\n", error.number());
         return 1;

@@ -2,12 +2,7 @@
 # Runs the real-service discovery test with the kernel's view of the interfaces.
 set -euo pipefail
 exe=$1
-
-addresses=()
-for file in /sys/class/net/*/address; do
-    address=$(tr -d ':\n' <"$file" | tr a-f A-F)
-    [ ${#address} -eq 12 ] && addresses+=("$address")
-done
+mapfile -t addresses < <("$(dirname "$0")/interface_addresses.sh")
 
 # With a non-loopback IPv4 interface, the service has an adapter to report.
 require=()

@@ -88,6 +88,10 @@ void PrintLines(const std::wstring& text) {
 
 int Click(HWND form) {
     const HWND text1 = GetDlgItem(form, kText1Id);
+    // Emptied first, so that an earlier click's list is never taken for this one's.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""), SMTO_ABORTIFHUNG,
+                        kPatienceMs, &ignored);
     PostMessageW(GetDlgItem(form, kCommand1Id), BM_CLICK, 0, 0);
     struct Outcome {
         HWND box;
