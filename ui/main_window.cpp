@@ -124,9 +124,12 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOpener openNetbios)
     // size, before it could say that it may be larger.
     const int windowDpi = WindowDpi(hwnd_);
     const RECT placed = PlacedFrame(windowDpi);
+    RECT created{};
+    GetWindowRect(hwnd_, &created);
     if (windowDpi != dpi_) {
         ApplyDpi(windowDpi, placed);
-    } else {
+    } else if (!EqualRect(&created, &placed)) {
+        // Only then: under Wine a move costs a few milliseconds of start-up.
         SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.right - placed.left,
                      placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
