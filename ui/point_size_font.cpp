@@ -50,10 +50,10 @@ bool HasPointSize(HDC dc, int hundredthsOfPoint, int dpi) {
     return search.found;
 }
 
-UniqueFont CreatePointSizeFont(const FontSpec& spec, int dpi) {
-    const int height = PointSizePixels(spec.hundredthsOfPoint, dpi);
+UniqueFont CreatePointSizeFont(const FontDefinition& wanted, int dpi) {
+    const int height = PointSizePixels(wanted.hundredthsOfPoint, dpi);
     UniqueFont font(
-        CreateFaceFont(spec.face, height, spec.weight, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS));
+        CreateFaceFont(wanted.face, height, wanted.weight, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS));
     const UniqueMemoryDc dc(font ? CreateCompatibleDC(nullptr) : nullptr);
     if (!dc) {
         return font;
@@ -61,10 +61,10 @@ UniqueFont CreatePointSizeFont(const FontSpec& spec, int dpi) {
     const HGDIOBJ previous = SelectObject(dc.get(), font.get());
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc.get(), &metrics);
-    const bool exact = HasPointSize(dc.get(), spec.hundredthsOfPoint, dpi);
+    const bool exact = HasPointSize(dc.get(), wanted.hundredthsOfPoint, dpi);
     SelectObject(dc.get(), previous);
     if (!exact) {
-        if (UniqueFont scalable{CreateFaceFont(spec.scalableFace, height, spec.weight,
+        if (UniqueFont scalable{CreateFaceFont(wanted.scalableFace, height, wanted.weight,
                                                metrics.tmCharSet, OUT_TT_PRECIS)}) {
             font = std::move(scalable);
         }

@@ -6,7 +6,8 @@
 
 #include "handles.h"
 
-struct FontSpec {
+// A font as the window asks for it, and the outline face that stands in for a raster one.
+struct FontDefinition {
     const wchar_t* face;
     const wchar_t* scalableFace;
     int hundredthsOfPoint;
@@ -19,4 +20,4 @@ int PointSizePixels(int hundredthsOfPoint, int dpi);
 // bitmap of its own or from outlines, rather than a raster size scaled or a near one.
 bool HasPointSize(HDC dc, int hundredthsOfPoint, int dpi);
 // Empty if the platform refuses; GetLastError says why.
-UniqueFont CreatePointSizeFont(const FontSpec& spec, int dpi);
+UniqueFont CreatePointSizeFont(const FontDefinition& wanted, int dpi);

@@ -4,6 +4,7 @@
 #include "point_size_font.h"
 
 // "Microsoft Sans Serif" is the outline face Windows itself puts in for the raster one.
-inline constexpr FontSpec kFormFont{L"MS Sans Serif", L"Microsoft Sans Serif", 975, FW_BOLD};
-inline constexpr FontSpec kButtonFont{L"MS Sans Serif", L"Microsoft Sans Serif", 825, FW_NORMAL};
-inline constexpr FontSpec kText1Font{L"Courier New", L"Courier New", 1200, FW_BOLD};
+inline constexpr FontDefinition kFormFont{L"MS Sans Serif", L"Microsoft Sans Serif", 975, FW_BOLD};
+inline constexpr FontDefinition kButtonFont{L"MS Sans Serif", L"Microsoft Sans Serif", 825,
+                                            FW_NORMAL};
+inline constexpr FontDefinition kText1Font{L"Courier New", L"Courier New", 1200, FW_BOLD};

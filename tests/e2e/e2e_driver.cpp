@@ -398,13 +398,13 @@ struct Reference {
 };
 
 template <typename IsInk>
-Reference ExpectedInk(const wchar_t* text, const FontSpec& spec, int dpi, IsInk isInk) {
+Reference ExpectedInk(const wchar_t* text, const FontDefinition& wanted, int dpi, IsInk isInk) {
     HDC dc = CreateCompatibleDC(nullptr);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 600, -200, 1, 32, BI_RGB};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const UniqueFont font = CreatePointSizeFont(spec, dpi);
+    const UniqueFont font = CreatePointSizeFont(wanted, dpi);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     HGDIOBJ oldFont = SelectObject(dc, font.get());
     RECT all{0, 0, 600, 200};
@@ -417,7 +417,7 @@ Reference ExpectedInk(const wchar_t* text, const FontSpec& spec, int dpi, IsInk 
     DrawTextW(dc, text, -1, &all, DT_SINGLELINE | DT_HIDEPREFIX | DT_CALCRECT);
     reference.advance = all.right - all.left;
     GetTextMetricsW(dc, &reference.metrics);
-    reference.hasPointSize = HasPointSize(dc, spec.hundredthsOfPoint, dpi);
+    reference.hasPointSize = HasPointSize(dc, wanted.hundredthsOfPoint, dpi);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
