@@ -97,7 +97,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 MainWindow::MainWindow(HINSTANCE instance, NetbiosOpener openNetbios)
     : dpi_(SystemDpi()), openNetbios_(std::move(openNetbios)) {
     RegisterWindowClass(instance, WindowProc);
-    if (!MakeFonts(dpi_)) {
+    fonts_ = WindowFonts::Make(dpi_);
+    if (!fonts_) {
         ThrowLastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
     }
     bigIcon_ = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
@@ -130,8 +131,7 @@ MainWindow::MainWindow(HINSTANCE instance, NetbiosOpener openNetbios)
         ApplyDpi(windowDpi, placed);
     } else if (!EqualRect(&created, &placed)) {
         // Only then: under Wine a move costs a few milliseconds of start-up.
-        SetWindowPos(hwnd_, nullptr, placed.left, placed.top, placed.right - placed.left,
-                     placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveFrame(placed);
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
@@ -145,19 +145,6 @@ MainWindow::~MainWindow() {
     if (hwnd_) {
         DestroyWindow(hwnd_);
     }
-}
-
-bool MainWindow::MakeFonts(int dpi) {
-    UniqueFont form = CreatePointSizeFont(kFormFont, dpi);
-    UniqueFont button = CreatePointSizeFont(kButtonFont, dpi);
-    UniqueFont text1 = CreatePointSizeFont(kText1Font, dpi);
-    if (!form || !button || !text1) {
-        return false;
-    }
-    formFont_ = std::move(form);
-    buttonFont_ = std::move(button);
-    text1Font_ = std::move(text1);
-    return true;
 }
 
 void MainWindow::CreateControls(HINSTANCE instance) {
@@ -176,28 +163,29 @@ void MainWindow::CreateControls(HINSTANCE instance) {
 }
 
 void MainWindow::SetFonts() {
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.form.get()), FALSE);
     for (const ControlLayout& control : kControls) {
-        const HFONT font = control.id == kText1Id ? text1Font_.get() : buttonFont_.get();
+        const HFONT font = control.id == kText1Id ? fonts_.text1.get() : fonts_.button.get();
         SendMessageW(GetDlgItem(hwnd_, control.id), WM_SETFONT, reinterpret_cast<WPARAM>(font),
                      TRUE);
     }
 }
 
-// Everything the density decides, from the same tables as at the start. The old fonts
-// stay in use if new ones cannot be made, and live until no control holds them.
-void MainWindow::ApplyDpi(int dpi, const RECT& frame) noexcept {
-    UniqueFont oldForm = std::move(formFont_);
-    UniqueFont oldButton = std::move(buttonFont_);
-    UniqueFont oldText1 = std::move(text1Font_);
-    if (!MakeFonts(dpi)) {
-        formFont_ = std::move(oldForm);
-        buttonFont_ = std::move(oldButton);
-        text1Font_ = std::move(oldText1);
-    }
-    dpi_ = dpi;
+void MainWindow::MoveFrame(const RECT& frame) {
     SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Everything the density decides, from the same tables as at the start. The old fonts
+// stay in use if new ones cannot be made; replaced, they live to the end of this
+// function, until no control holds them.
+void MainWindow::ApplyDpi(int dpi, const RECT& frame) noexcept {
+    WindowFonts fonts = WindowFonts::Make(dpi);
+    if (fonts) {
+        std::swap(fonts_, fonts);
+    }
+    dpi_ = dpi;
+    MoveFrame(frame);
     for (const ControlLayout& control : kControls) {
         SetWindowPos(GetDlgItem(hwnd_, control.id), nullptr, TwipsToPixels(control.left, dpi),
                      TwipsToPixels(control.top, dpi), TwipsToPixels(control.width, dpi),
@@ -237,7 +225,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) no
             }
             break;
         case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(formFont_.get());
+            return reinterpret_cast<LRESULT>(fonts_.form.get());
         case WM_GETMINMAXINFO: {
             // A window larger than a small screen keeps all of its controls.
             auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);

@@ -9,6 +9,7 @@
 #include "handles.h"
 #include "netbios_operation.h"
 #include "win32_form_services.h"
+#include "window_fonts.h"
 
 class MainWindow {
   public:
@@ -25,17 +26,15 @@ class MainWindow {
                                        LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     void CreateControls(HINSTANCE instance);
-    bool MakeFonts(int dpi);
     void SetFonts();
+    void MoveFrame(const RECT& frame);
     void ApplyDpi(int dpi, const RECT& frame) noexcept;
     void OnCommand(int id) noexcept;
 
     HWND hwnd_ = nullptr;
     HWND text1_ = nullptr;
     int dpi_ = 96;
-    UniqueFont formFont_;
-    UniqueFont buttonFont_;
-    UniqueFont text1Font_;
+    WindowFonts fonts_;
     UniqueIcon bigIcon_;
     UniqueIcon smallIcon_;
     NetbiosOpener openNetbios_;
