@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "control_ids.h"
+#include "system_dpi.h"
 #include "system_netbios.h"
 
 namespace {
@@ -87,9 +88,7 @@ int Twips(int twips, int dpi) {
 }
 
 void AddClickControls(HWND window, HINSTANCE instance) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = SystemDpi();
     CreateWindowExW(0, L"BUTTON", L"&get mac adrs", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 0,
                     Twips(1680, dpi), Twips(1200, dpi), Twips(900, dpi), window,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCommand1Id)), instance, nullptr);

@@ -1,6 +1,6 @@
 #include "dpi_functions.h"
 
-#include "handles.h"
+#include "system_dpi.h"
 
 namespace {
 
@@ -14,12 +14,6 @@ Function User32Function(const char* name) {
 }
 
 }  // namespace
-
-int SystemDpi() {
-    const UniqueScreenDc screen(GetDC(nullptr));
-    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-    return dpi > 0 ? dpi : 96;
-}
 
 int WindowDpi(HWND hwnd) {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-// The density of the screen as a whole, the one XP and system-aware programs see.
-int SystemDpi();
+#include "system_dpi.h"
+
 // The density of the monitor the window is on, where Windows tells it apart.
 int WindowDpi(HWND hwnd);
 // The frame around a client rectangle, with the caption and borders of that density.

@@ -15,6 +15,8 @@
 
 #include "check.h"
 #include "control_ids.h"
+#include "handles.h"
+#include "system_dpi.h"
 #include "velnart_process.h"
 #include "win32_error.h"
 #include "window_fonts.h"
@@ -56,13 +58,6 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 
 int Twips(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
-}
-
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
 }
 
 RECT ClientRectOf(HWND parent, HWND child) {
@@ -146,7 +141,7 @@ void TestWindow(const Paths& paths) {
     if (!CHECK(form != nullptr)) {
         return;
     }
-    const int dpi = ScreenDpi();
+    const int dpi = SystemDpi();
     wchar_t expectedDpi[8] = {};
     if (GetEnvironmentVariableW(L"VELNART_EXPECT_DPI", expectedDpi, 8)) {
         CHECK_EQ(dpi, _wtoi(expectedDpi));  // the prefix really runs at that DPI
@@ -344,6 +339,23 @@ struct Ink {
     int pixels = 0;
 };
 
+// A 32-bit top-down bitmap selected into a memory DC, its pixels readable in place.
+// The DC goes first, so that the bitmap is no longer selected when it is deleted.
+struct Canvas {
+    UniqueBitmap bitmap;
+    UniqueMemoryDc dc;
+    const DWORD* pixels = nullptr;  // 0x00RRGGBB, row after row
+
+    Canvas(HDC like, int width, int height) : dc(CreateCompatibleDC(like)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        bitmap.reset(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pixels = static_cast<const DWORD*>(bits);
+        SelectObject(dc.get(), bitmap.get());
+    }
+};
+
 // One copy of the rectangle, read in memory: a pixel at a time from the screen takes
 // seconds at high DPI.
 template <typename IsInk>
@@ -354,22 +366,17 @@ Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
     if (width <= 0 || height <= 0) {
         return ink;
     }
-    HDC copy = CreateCompatibleDC(dc);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
+    const Canvas copy(dc, width, height);
+    BitBlt(copy.dc.get(), 0, 0, width, height, dc, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD* pixels = copy.pixels;
     int left = INT_MAX;
     int right = INT_MIN;
     int top = INT_MAX;
     int bottom = INT_MIN;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const DWORD pixel = pixels[y * width + x];  // 0x00RRGGBB
+            const DWORD pixel = pixels[y * width + x];
             if (isInk(RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF))) {
                 ++ink.pixels;
                 left = std::min(left, x);
@@ -379,9 +386,6 @@ Ink MeasureInk(HDC dc, const RECT& rect, IsInk isInk) {
             }
         }
     }
-    SelectObject(copy, old);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
     ink.width = ink.pixels ? right - left + 1 : 0;
     ink.height = ink.pixels ? bottom - top + 1 : 0;
     return ink;
@@ -399,14 +403,10 @@ struct Reference {
 
 template <typename IsInk>
 Reference ExpectedInk(const wchar_t* text, const FontDefinition& wanted, int dpi, IsInk isInk) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 600, -200, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     const UniqueFont font = CreatePointSizeFont(wanted, dpi);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font.get());
+    const Canvas canvas(nullptr, 600, 200);  // goes before the font it holds
+    const HDC dc = canvas.dc.get();
+    SelectObject(dc, font.get());
     RECT all{0, 0, 600, 200};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkColor(dc, RGB(255, 255, 255));
@@ -418,10 +418,6 @@ Reference ExpectedInk(const wchar_t* text, const FontDefinition& wanted, int dpi
     reference.advance = all.right - all.left;
     GetTextMetricsW(dc, &reference.metrics);
     reference.hasPointSize = HasPointSize(dc, wanted.hundredthsOfPoint, dpi);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return reference;
 }
 
@@ -442,7 +438,8 @@ void CheckRendering(const VelnartProcess& velnart, int dpi) {
     };
     focus(kCommand1Id);
     const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    HDC screen = GetDC(nullptr);
+    const UniqueScreenDc screenDc(GetDC(nullptr));
+    const HDC screen = screenDc.get();
 
     const RECT text1 = InnerRect(velnart.control(kText1Id), 3, scrollBar + 3);
     int blended = 0;
@@ -488,14 +485,13 @@ void CheckRendering(const VelnartProcess& velnart, int dpi) {
         // Grows with the density, to within what hinting and face changes make.
         CHECK(std::abs(reference.advance * 96 - advance96 * dpi) * 100 <= 15 * advance96 * dpi);
     }
-    ReleaseDC(nullptr, screen);
 }
 
 void TestRendering(const Paths& paths) {
     InstallNetapi(paths.scriptedDll);
     VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
     ClickAndWaitForText(velnart, L"\r\n0AFF011000B0");
-    CheckRendering(velnart, ScreenDpi());
+    CheckRendering(velnart, SystemDpi());
 }
 
 // Windows tells a window that its monitor's density changed with the rectangle it
@@ -510,7 +506,7 @@ void TestDpiChange(const Paths& paths) {
     if (!CHECK(remote != nullptr)) {
         return;
     }
-    for (const int dpi : {144, 72, 192, ScreenDpi()}) {
+    for (const int dpi : {144, 72, 192, SystemDpi()}) {
         RECT frame;
         GetWindowRect(velnart.form(), &frame);
         RECT client;
@@ -673,24 +669,25 @@ class Helper {
         std::wstring line = commandLine;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
         CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info_));
+                             &startup, &started));
+        process_.reset(started.hProcess);
+        UniqueKernelHandle thread(started.hThread);
         Sleep(300);  // until it has settled into its loop
     }
     Helper(const Helper&) = delete;
     Helper& operator=(const Helper&) = delete;
-    bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
     ~Helper() {
-        if (info_.hProcess) {
-            TerminateProcess(info_.hProcess, 0);
-            WaitForSingleObject(info_.hProcess, 3000);
-            CloseHandle(info_.hThread);
-            CloseHandle(info_.hProcess);
+        if (process_) {
+            TerminateProcess(process_.get(), 0);
+            WaitForSingleObject(process_.get(), 3000);
         }
     }
 
   private:
-    PROCESS_INFORMATION info_{};
+    UniqueKernelHandle process_;
 };
 
 // Posted after a click, this is handled only once the click's handler has returned.
