@@ -307,7 +307,7 @@ Pairs ClickPairs(const Service& service, const std::wstring& velnartExe,
                  const std::wstring& floorExe, std::wstring expected) {
     const auto velnart = StartWith(service, velnartExe, L"velnart", L"");
     const auto floor = StartWith(service, floorExe, L"floor", L"--click");
-    // The first click loads netapi32.dll in both; not counted.
+    // The first click fills Wine's caches in both; not counted.
     if (expected.empty()) {
         // Empty, it would also be what the fake answers unscripted, had it been loaded.
         if ((expected = FirstAnswer(*velnart)).empty()) {
