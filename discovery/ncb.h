@@ -31,6 +31,10 @@ inline constexpr std::uint8_t NCBENUM = 0x37;
 inline constexpr std::uint8_t NCBRESET = 0x32;
 inline constexpr std::uint8_t NCBASTAT = 0x33;
 
+// Return codes: success, and a status cut short because the buffer was too small.
+inline constexpr std::uint8_t NRC_GOODRET = 0x00;
+inline constexpr std::uint8_t NRC_INCOMP = 0x06;
+
 // The platform's LANA_ENUM: a count byte and up to 255 adapter numbers.
 inline constexpr std::size_t kLanaListSize = 256;
 inline constexpr std::size_t kAdapterStatusSize = 600;

@@ -48,15 +48,17 @@ struct FakeNetbios {
                 }
                 return enumCode;
             case NCBASTAT: {
-                const auto code = statusCodes.find(ncb.ncb_lana_num);
-                if (code != statusCodes.end() && code->second != 0) {
-                    return code->second;
+                // A failed query writes nothing; one cut short by the buffer writes what fits.
+                const auto found = statusCodes.find(ncb.ncb_lana_num);
+                const std::uint8_t code = found == statusCodes.end() ? NRC_GOODRET : found->second;
+                if (code != NRC_GOODRET && code != NRC_INCOMP) {
+                    return code;
                 }
                 if (const auto address = addresses.find(ncb.ncb_lana_num);
                     address != addresses.end()) {
                     std::memcpy(ncb.ncb_buffer, address->second.data(), address->second.size());
                 }
-                return 0;
+                return code;
             }
             default:
                 return 0;
