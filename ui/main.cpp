@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "app_title.h"
 #include "main_window.h"
 #include "system_netbios.h"
@@ -38,6 +40,12 @@ int RunMessageLoop(const MainWindow& window) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The manifest asks for version 6 of the common controls. Vista and later load it
+    // when the first control is made; XP does not, and there every button, edit and
+    // message box, the one that would report it too, fails with error 1407. Importing
+    // this function also loads comctl32.dll before the program's first line.
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
     try {
         const MainWindow window(instance, OpenSystemNetbios);
         return RunMessageLoop(window);

@@ -32,9 +32,21 @@ imports=$(awk '/DLL Name:/ { dll = tolower($3) }
 while read -r dll; do
     case "$dll" in
         kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll) ;;
+        comctl32.dll) ;;
         *) fail "imports $dll" ;;
     esac
 done < <(cut -d' ' -f1 <<<"$imports" | sort -u)
+# XP loads the common controls the manifest asks for only for a program that loads
+# comctl32.dll and registers them; without it no button, edit or message box is made.
+grep -Eqx 'comctl32\.dll InitCommonControls(Ex)?' <<<"$imports" ||
+    fail "does not import InitCommonControls(Ex) from comctl32.dll"
+
+# Address-space randomisation and no-execute data, and terminal-server awareness: without
+# it a Remote Desktop server shims velnart and gives it a per-user Windows directory.
+flags=$((16#$(sed -n 's/^DllCharacteristics\s*//p' <<<"$headers")))
+for flag in DYNAMIC_BASE:0x40 NX_COMPAT:0x100 TERMINAL_SERVICE_AWARE:0x8000; do
+    ((flags & ${flag#*:})) || fail "DllCharacteristics lack ${flag%:*}"
+done
 
 # An import XP lacks stops the program before its first line runs; functions of later
 # Windows are looked up with GetProcAddress instead. The mingw-w64 headers hide later
@@ -58,7 +70,7 @@ done
 
 probe=$(
     printf '#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n#define __MSVCRT_VERSION__ 0x0700\n'
-    printf '#include <%s>\n' windows.h ctype.h errno.h io.h locale.h malloc.h math.h process.h \
+    printf '#include <%s>\n' windows.h commctrl.h ctype.h errno.h io.h locale.h malloc.h math.h process.h \
         setjmp.h signal.h stdio.h stdlib.h string.h time.h wchar.h
     echo 'void probe(void) {'
     for name in "${names[@]}" "${later[@]}"; do
