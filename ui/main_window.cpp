@@ -234,6 +234,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) no
             limits.ptMaxTrackSize.y = std::max(limits.ptMaxTrackSize.y, size.cy);
             return 0;
         }
+        case WM_GETDPISCALEDSIZE:
+            // Asked before WM_DPICHANGED by Windows 10 1703 and later. Unanswered, Windows
+            // scales the whole frame, caption and borders too, and the client area misses
+            // the twips layout by a few pixels, more with every move.
+            *reinterpret_cast<SIZE*>(lParam) = FrameSize(static_cast<int>(wParam));
+            return TRUE;
         case WM_DPICHANGED:
             ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

@@ -92,10 +92,23 @@ bool ClickAndWaitForText(const VelnartProcess& velnart, const std::wstring& expe
 // The client area and every control where the twips table puts them at this density.
 void CheckLayout(const VelnartProcess& velnart, int dpi) {
     HWND form = velnart.form();
-    RECT client;
-    GetClientRect(form, &client);
-    CHECK_EQ(client.right, Twips(3630, dpi));
-    CHECK_EQ(client.bottom, Twips(2625, dpi));
+    // The client area as Windows frames a window at this density. Wine 8 keeps the frame
+    // at the system's density whatever the window's, so its own client rectangle agrees
+    // only there.
+    RECT window;
+    GetWindowRect(form, &window);
+    RECT frame{};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(form, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(form, GWL_EXSTYLE)),
+                             static_cast<UINT>(dpi));
+    CHECK_EQ(window.right - window.left - (frame.right - frame.left), Twips(3630, dpi));
+    CHECK_EQ(window.bottom - window.top - (frame.bottom - frame.top), Twips(2625, dpi));
+    if (dpi == SystemDpi()) {
+        RECT client;
+        GetClientRect(form, &client);
+        CHECK_EQ(client.right, Twips(3630, dpi));
+        CHECK_EQ(client.bottom, Twips(2625, dpi));
+    }
 
     struct Control {
         int id;
@@ -494,9 +507,10 @@ void TestRendering(const Paths& paths) {
     CheckRendering(velnart, SystemDpi());
 }
 
-// Windows tells a window that its monitor's density changed with the rectangle it
-// suggests; Wine never does, so the driver delivers it, the rectangle written into
-// velnart's memory. Afterwards the window must be what a fresh start at that density is.
+// Windows asks a window for its size at a monitor's new density, then tells it of the
+// change with a rectangle of that size; Wine does neither, so the driver does, the
+// messages' data in velnart's memory. Afterwards the window must be what a fresh start
+// at that density is.
 void TestDpiChange(const Paths& paths) {
     InstallNetapi(paths.scriptedDll);
     VelnartProcess velnart(paths.velnart, L"lana=0:0:0AFF011000B0");
@@ -506,16 +520,26 @@ void TestDpiChange(const Paths& paths) {
     if (!CHECK(remote != nullptr)) {
         return;
     }
-    for (const int dpi : {144, 72, 192, SystemDpi()}) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(velnart.form(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(velnart.form(), GWL_EXSTYLE));
+    for (const int dpi : {144, 72, 192, 120, 288, SystemDpi()}) {
+        RECT layout{0, 0, Twips(3630, dpi), Twips(2625, dpi)};
+        AdjustWindowRectExForDpi(&layout, style, FALSE, exStyle, static_cast<UINT>(dpi));
+        SIZE size{};
+        DWORD_PTR answered = FALSE;
+        CHECK(WriteProcessMemory(velnart.process(), remote, &size, sizeof size, nullptr));
+        CHECK(SendMessageTimeoutW(velnart.form(), WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi),
+                                  reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
+                                  &answered));
+        CHECK(ReadProcessMemory(velnart.process(), remote, &size, sizeof size, nullptr));
+        std::printf("%d dpi: asked for %ldx%ld\n", dpi, size.cx, size.cy);
+        CHECK(answered == TRUE);
+        CHECK_EQ(size.cx, layout.right - layout.left);
+        CHECK_EQ(size.cy, layout.bottom - layout.top);
+
         RECT frame;
         GetWindowRect(velnart.form(), &frame);
-        RECT client;
-        GetClientRect(velnart.form(), &client);
-        // Same top-left corner and frame; the client area scaled.
-        const RECT suggested{
-            frame.left, frame.top,
-            frame.left + (frame.right - frame.left - client.right) + Twips(3630, dpi),
-            frame.top + (frame.bottom - frame.top - client.bottom) + Twips(2625, dpi)};
+        const RECT suggested{frame.left, frame.top, frame.left + size.cx, frame.top + size.cy};
         CHECK(WriteProcessMemory(velnart.process(), remote, &suggested, sizeof suggested, nullptr));
         CHECK(SendMessageTimeoutW(velnart.form(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                                   reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
