@@ -1,10 +1,12 @@
 // The least a Win32 program can do to match velnart, so that what Wine itself costs is
-// not charged to velnart. It carries velnart's manifest. Alone, it only puts up a window:
-// the floor for start-up. With --click it adds a button and an edit like Text1 (ids,
-// styles, size, font and colours), and the button runs the NetBIOS dialogue of "get mac
-// adrs" through velnart's own netapi32 binding and writes the answer with one WM_SETTEXT:
-// the floor for a click.
+// not charged to velnart. It carries velnart's manifest, registers the common controls
+// at start as velnart must for XP, and puts up a window with controls like velnart's six
+// (ids, styles and sizes): the floor for start-up. With --click, Text1's font and colours
+// too, and "get mac adrs" runs the NetBIOS dialogue through velnart's own netapi32
+// binding and writes the answer with one WM_SETTEXT: the floor for a click.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstring>
 
@@ -47,7 +49,7 @@ void ListAddresses(HWND text1) {
         ncb.ncb_length = sizeof status;
         std::memset(ncb.ncb_callname, ' ', sizeof ncb.ncb_callname);
         ncb.ncb_callname[0] = '*';
-        if (netbios(ncb) == 0) {
+        if (const std::uint8_t code = netbios(ncb); code == NRC_GOODRET || code == NRC_INCOMP) {
             *end++ = L'\r';
             *end++ = L'\n';
             for (std::size_t b = 0; b < kAdapterAddressSize; ++b) {
@@ -87,27 +89,48 @@ int Twips(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 
-void AddClickControls(HWND window, HINSTANCE instance) {
+void AddControls(HWND window, HINSTANCE instance) {
     const int dpi = SystemDpi();
-    CreateWindowExW(0, L"BUTTON", L"&get mac adrs", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 0,
-                    Twips(1680, dpi), Twips(1200, dpi), Twips(900, dpi), window,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCommand1Id)), instance, nullptr);
-    const HWND text1 =
-        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
-                            ES_AUTOVSCROLL | ES_READONLY,
-                        0, 0, Twips(3600, dpi), Twips(1635, dpi), window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
+    constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_MULTILINE;
+    const struct {
+        int id;
+        const wchar_t* caption;
+        int left, top, width, height;
+        DWORD style;
+    } buttons[] = {
+        {kCommand1Id, L"&get mac adrs", 0, 1680, 1200, 900, kButton | BS_DEFPUSHBUTTON},
+        {kCommand2Id, L"cpy &all", 1200, 1680, 1200, 300, kButton},
+        {kCommand4Id, L"cpy &selected", 1200, 1980, 1200, 300, kButton},
+        {kCommand5Id, L"&clipboard", 1200, 2280, 1200, 300, kButton},
+        {kCommand3Id, L"&end", 2400, 1680, 1200, 900, kButton},
+    };
+    for (const auto& button : buttons) {
+        CreateWindowExW(0, L"BUTTON", button.caption, button.style, Twips(button.left, dpi),
+                        Twips(button.top, dpi), Twips(button.width, dpi), Twips(button.height, dpi),
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instance,
+                        nullptr);
+    }
+    CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
+                        ES_AUTOVSCROLL | ES_READONLY,
+                    0, 0, Twips(3600, dpi), Twips(1635, dpi), window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
+}
+
+void SetText1Font(HWND window) {
+    const int dpi = SystemDpi();
     // Deliberately never freed: it lives as long as the program.
     const HFONT font = CreateFontW(-MulDiv(1200, dpi, 7200), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Courier New");
-    SendMessageW(text1, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(GetDlgItem(window, kText1Id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = FloorProc;
     windowClass.hInstance = instance;
@@ -117,15 +140,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (!RegisterClassW(&windowClass)) {
         return 1;
     }
-    const HWND window =
-        CreateWindowExW(0, windowClass.lpszClassName, L"floor",
-                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 250, 200, nullptr, nullptr, instance, nullptr);
+    // velnart's client area, so that as much is painted.
+    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    const int dpi = SystemDpi();
+    RECT frame{0, 0, Twips(3630, dpi), Twips(2625, dpi)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    const HWND window = CreateWindowExW(
+        0, windowClass.lpszClassName, L"floor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (!window) {
         return 1;
     }
+    AddControls(window, instance);
     if (wcscmp(commandLine, L"--click") == 0) {
-        AddClickControls(window, instance);
+        SetText1Font(window);
     }
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

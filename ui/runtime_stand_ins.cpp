@@ -1,15 +1,24 @@
-// Stand-ins for two parts of libstdc++ that would more than double velnart.exe. Its
+// Stand-ins for parts of libstdc++ that would more than double velnart.exe. Its
 // default terminate handler links the whole demangler to print a text a windowed program
 // never shows before it aborts just the same. Its std::__throw_* helpers, which strings,
 // vectors and allocators call, link the library's string, stdexcept and random objects to
 // build std::logic_error and its kin; here they throw an exception of their own, which
-// velnart reports as an internal error just as it did those. Each is defined under the
-// library's own name, so the library's object is never linked: if anything pulls it in
-// after all, the duplicate definitions fail the link, and if a declaration changes, this
-// stops compiling.
+// velnart reports as an internal error just as it did those. Its exception memory and
+// its record of the exceptions in flight are made for many threads, with locks, thread
+// keys and emulated thread-local storage; velnart throws on one thread only. And
+// link-time optimisation gives functions that only clean up (run destructors, catch
+// nothing) the C runtime's personality routine, which reads their tables just as the C++
+// one does, so that one serves for both. Each is
+// defined under the library's own name, so the library's object is never linked: if
+// anything pulls it in after all, the duplicate definitions fail the link, and if a
+// declaration changes, this stops compiling.
 #include <bits/functexcept.h>
+#include <cxxabi.h>
+#include <unwind.h>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -24,7 +33,77 @@ class LibraryCheckFailed final : public std::exception {
     const char* text_;
 };
 
+// The runtime's header in front of every thrown object (__cxa_refcounted_exception): a
+// reference count, then eleven words of bookkeeping and the unwinder's own header, which
+// is aligned to 16 bytes. Its code finds the header by this size, so it must match.
+struct ThrownHeader {
+    int referenceCount;
+    struct {
+        void* bookkeeping[11];
+        _Unwind_Exception unwindHeader;
+    } exception;
+};
+static_assert(sizeof(ThrownHeader) == 96, "the i686 runtime's header is 96 bytes");
+
+// Where an exception goes when the heap has no room, so that running out of memory can
+// still be thrown and reported: a few, since one may be thrown while another is caught.
+constexpr std::size_t kReserveSlots = 4;
+constexpr std::size_t kReserveSlotSize = 256;
+alignas(16) unsigned char reserve[kReserveSlots][kReserveSlotSize];
+bool reserveUsed[kReserveSlots];
+
+// The record of the exceptions being handled, per thread in the library: two words.
+alignas(16) unsigned char exceptionsInFlight[16];
+
 }  // namespace
+
+extern "C" void* __cxxabiv1::__cxa_allocate_exception(std::size_t size) noexcept {
+    size += sizeof(ThrownHeader);
+    void* memory = std::malloc(size);
+    for (std::size_t slot = 0; !memory && size <= kReserveSlotSize && slot < kReserveSlots;
+         ++slot) {
+        if (!reserveUsed[slot]) {
+            reserveUsed[slot] = true;
+            memory = reserve[slot];
+        }
+    }
+    if (!memory) {
+        std::terminate();
+    }
+    std::memset(memory, 0, sizeof(ThrownHeader));
+    return static_cast<unsigned char*>(memory) + sizeof(ThrownHeader);
+}
+
+extern "C" void __cxxabiv1::__cxa_free_exception(void* thrown) noexcept {
+    unsigned char* memory = static_cast<unsigned char*>(thrown) - sizeof(ThrownHeader);
+    for (std::size_t slot = 0; slot < kReserveSlots; ++slot) {
+        if (memory == reserve[slot]) {
+            reserveUsed[slot] = false;
+            return;
+        }
+    }
+    std::free(memory);
+}
+
+extern "C" __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals() noexcept {
+    return reinterpret_cast<__cxa_eh_globals*>(exceptionsInFlight);
+}
+
+extern "C" __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals_fast() noexcept {
+    return reinterpret_cast<__cxa_eh_globals*>(exceptionsInFlight);
+}
+
+extern "C" _Unwind_Reason_Code __gxx_personality_v0(int version, _Unwind_Action actions,
+                                                    _Unwind_Exception_Class exceptionClass,
+                                                    _Unwind_Exception* exception,
+                                                    _Unwind_Context* context);
+
+// Only code made at link time refers to it, so it must be kept without a caller.
+extern "C" __attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(
+    int version, _Unwind_Action actions, _Unwind_Exception_Class exceptionClass,
+    _Unwind_Exception* exception, _Unwind_Context* context) {
+    return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
+}
 
 void __gnu_cxx::__verbose_terminate_handler() {
     std::abort();
