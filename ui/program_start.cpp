@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "handles.h"
 #include "win32_error.h"
@@ -38,12 +37,29 @@ std::wstring FromSystem(UINT(WINAPI* query)(LPWSTR, UINT)) {
     return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
 }
 
-// The program's directory, the system directories, then PATH; relative PATH entries
-// are left out because they would resolve against the current directory.
-std::vector<std::wstring> SearchDirectories() {
+// Looks in the program's directory, the system directories, then PATH; relative PATH
+// entries are left out because they would resolve against the current directory.
+std::wstring FindProgram(const std::wstring& name) {
+    std::wstring found;
+    // Sets found to DIRECTORY\name if that is a file and nothing was found before.
+    const auto look = [&](std::wstring directory) {
+        if (!found.empty() || !IsAbsolute(directory)) {
+            return;
+        }
+        if (directory.back() != L'\\' && directory.back() != L'/') {
+            directory += L'\\';
+        }
+        directory += name;
+        const DWORD attributes = GetFileAttributesW(directory.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            found = std::move(directory);
+        }
+    };
+    look(ProgramDirectory());
     const std::wstring windows = FromSystem(GetWindowsDirectoryW);
-    std::vector<std::wstring> directories = {ProgramDirectory(), FromSystem(GetSystemDirectoryW),
-                                             windows + L"\\System", windows};
+    look(FromSystem(GetSystemDirectoryW));
+    look(windows + L"\\System");
+    look(windows);
     const DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     std::wstring path(size, L'\0');
     path.resize(GetEnvironmentVariableW(L"PATH", path.data(), size));
@@ -56,26 +72,13 @@ std::vector<std::wstring> SearchDirectories() {
         if (entry.size() >= 2 && entry.front() == L'"' && entry.back() == L'"') {
             entry = entry.substr(1, entry.size() - 2);
         }
-        directories.push_back(std::move(entry));
+        look(std::move(entry));
         start = end + 1;
     }
-    std::erase_if(directories,
-                  [](const std::wstring& directory) { return !IsAbsolute(directory); });
-    return directories;
-}
-
-std::wstring FindProgram(const std::wstring& name) {
-    for (std::wstring directory : SearchDirectories()) {
-        if (directory.back() != L'\\' && directory.back() != L'/') {
-            directory += L'\\';
-        }
-        const std::wstring candidate = directory + name;
-        const DWORD attributes = GetFileAttributesW(candidate.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            return candidate;
-        }
+    if (found.empty()) {
+        throw Win32Error(ERROR_FILE_NOT_FOUND);
     }
-    throw Win32Error(ERROR_FILE_NOT_FOUND);
+    return found;
 }
 
 }  // namespace
