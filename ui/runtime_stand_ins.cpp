@@ -8,7 +8,9 @@
 // keys and emulated thread-local storage; velnart throws on one thread only. And
 // link-time optimisation gives functions that only clean up (run destructors, catch
 // nothing) the C runtime's personality routine, which reads their tables just as the C++
-// one does, so that one serves for both. Each is
+// one does, so that one serves for both. The C runtime's start-up links a _matherr that
+// would print to a console velnart does not have, and installs it only when asked to
+// debug floating point; this one is never installed either and prints nothing. Each is
 // defined under the library's own name, so the library's object is never linked: if
 // anything pulls it in after all, the duplicate definitions fail the link, and if a
 // declaration changes, this stops compiling.
@@ -18,6 +20,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -103,6 +106,10 @@ extern "C" __attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(
     int version, _Unwind_Action actions, _Unwind_Exception_Class exceptionClass,
     _Unwind_Exception* exception, _Unwind_Context* context) {
     return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
+}
+
+extern "C" int _matherr(struct _exception*) {
+    return 0;
 }
 
 void __gnu_cxx::__verbose_terminate_handler() {
