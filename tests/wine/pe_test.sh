@@ -14,7 +14,7 @@ fail() {
 grep -q 'file format pei-i386' <<<"$headers" || fail "not PE32 i386"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 
-budget=$((96 * 1024))
+budget=$((80 * 1024))
 size=$(stat -c %s "$exe")
 ((size <= budget)) || fail "$size bytes, over the budget of $budget"
 
