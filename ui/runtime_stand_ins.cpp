@@ -18,9 +18,9 @@
 #include <cxxabi.h>
 #include <unwind.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdlib>
-#include <cmath>
 #include <cstring>
 #include <exception>
 #include <new>
