@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#include "control_ids.h"
+#include "form_layout.h"
 #include "system_dpi.h"
 #include "system_netbios.h"
 
@@ -91,30 +91,13 @@ int Twips(int twips, int dpi) {
 
 void AddControls(HWND window, HINSTANCE instance) {
     const int dpi = SystemDpi();
-    constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_MULTILINE;
-    const struct {
-        int id;
-        const wchar_t* caption;
-        int left, top, width, height;
-        DWORD style;
-    } buttons[] = {
-        {kCommand1Id, L"&get mac adrs", 0, 1680, 1200, 900, kButton | BS_DEFPUSHBUTTON},
-        {kCommand2Id, L"cpy &all", 1200, 1680, 1200, 300, kButton},
-        {kCommand4Id, L"cpy &selected", 1200, 1980, 1200, 300, kButton},
-        {kCommand5Id, L"&clipboard", 1200, 2280, 1200, 300, kButton},
-        {kCommand3Id, L"&end", 2400, 1680, 1200, 900, kButton},
-    };
-    for (const auto& button : buttons) {
-        CreateWindowExW(0, L"BUTTON", button.caption, button.style, Twips(button.left, dpi),
-                        Twips(button.top, dpi), Twips(button.width, dpi), Twips(button.height, dpi),
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instance,
+    for (const ControlLayout& control : kControls) {
+        CreateWindowExW(control.exStyle, control.className, control.caption, control.style,
+                        Twips(control.left, dpi), Twips(control.top, dpi),
+                        Twips(control.width, dpi), Twips(control.height, dpi), window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
                         nullptr);
     }
-    CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
-                        ES_AUTOVSCROLL | ES_READONLY,
-                    0, 0, Twips(3600, dpi), Twips(1635, dpi), window,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kText1Id)), instance, nullptr);
 }
 
 void SetText1Font(HWND window) {
@@ -143,7 +126,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // velnart's client area, so that as much is painted.
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     const int dpi = SystemDpi();
-    RECT frame{0, 0, Twips(3630, dpi), Twips(2625, dpi)};
+    RECT frame{0, 0, Twips(kClientWidth, dpi), Twips(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const HWND window = CreateWindowExW(
         0, windowClass.lpszClassName, L"floor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
