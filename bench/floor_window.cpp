@@ -49,7 +49,7 @@ void ListAddresses(HWND text1) {
         ncb.ncb_length = sizeof status;
         std::memset(ncb.ncb_callname, ' ', sizeof ncb.ncb_callname);
         ncb.ncb_callname[0] = '*';
-        if (const std::uint8_t code = netbios(ncb); code == NRC_GOODRET || code == NRC_INCOMP) {
+        if (HasAdapterAddress(netbios(ncb))) {
             *end++ = L'\r';
             *end++ = L'\n';
             for (std::size_t b = 0; b < kAdapterAddressSize; ++b) {
@@ -85,17 +85,13 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int Twips(int twips, int dpi) {
-    return MulDiv(twips, dpi, 1440);
-}
-
 void AddControls(HWND window, HINSTANCE instance) {
     const int dpi = SystemDpi();
     for (const ControlLayout& control : kControls) {
         CreateWindowExW(control.exStyle, control.className, control.caption, control.style,
-                        Twips(control.left, dpi), Twips(control.top, dpi),
-                        Twips(control.width, dpi), Twips(control.height, dpi), window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
+                        TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
+                        TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi),
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
                         nullptr);
     }
 }
@@ -126,7 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // velnart's client area, so that as much is painted.
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     const int dpi = SystemDpi();
-    RECT frame{0, 0, Twips(kClientWidth, dpi), Twips(kClientHeight, dpi)};
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const HWND window = CreateWindowExW(
         0, windowClass.lpszClassName, L"floor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,

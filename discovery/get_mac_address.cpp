@@ -46,11 +46,7 @@ bool QueryStatus(const NetbiosOperation& netbios, std::uint8_t lana,
     ncb.ncb_length = static_cast<std::uint16_t>(status.size());
     ncb.ncb_callname[0] = '*';
     std::memset(ncb.ncb_callname + 1, ' ', sizeof ncb.ncb_callname - 1);
-    // An adapter with more names than the buffer holds (a domain controller, a terminal
-    // server with a name per user) answers NRC_INCOMP: the status is cut short, but the
-    // address comes first and is there.
-    const std::uint8_t code = netbios(ncb);
-    return code == NRC_GOODRET || code == NRC_INCOMP;
+    return HasAdapterAddress(netbios(ncb));
 }
 
 }  // namespace

@@ -35,6 +35,13 @@ inline constexpr std::uint8_t NCBASTAT = 0x33;
 inline constexpr std::uint8_t NRC_GOODRET = 0x00;
 inline constexpr std::uint8_t NRC_INCOMP = 0x06;
 
+// Whether a status query's answer holds the adapter's address. An adapter with more names
+// than the buffer holds (a domain controller, a terminal server with a name per user)
+// answers NRC_INCOMP: the status is cut short, but the address comes first and is there.
+inline constexpr bool HasAdapterAddress(std::uint8_t statusCode) {
+    return statusCode == NRC_GOODRET || statusCode == NRC_INCOMP;
+}
+
 // The platform's LANA_ENUM: a count byte and up to 255 adapter numbers.
 inline constexpr std::size_t kLanaListSize = 256;
 inline constexpr std::size_t kAdapterStatusSize = 600;

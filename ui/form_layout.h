@@ -7,6 +7,10 @@
 
 #include "control_ids.h"
 
+inline int TwipsToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+
 inline constexpr int kClientWidth = 3630;
 inline constexpr int kClientHeight = 2625;
 

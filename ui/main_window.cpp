@@ -18,10 +18,6 @@ constexpr int kIconResource = 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
-int TwipsToPixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, 1440);
-}
-
 // The window's outer size for a client area of the table's size at this density.
 SIZE FrameSize(int dpi) {
     RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
