@@ -29,6 +29,11 @@ constexpr DWORD kTimeoutMs = 20000;
 // Lets the window repaint after a reset, so the next click is not charged for it.
 constexpr DWORD kSettleMs = 30;
 constexpr wchar_t kScriptVariable[] = L"VELNART_FAKE_NETBIOS";
+// The benchmark is built with the programs it measures, 32-bit or 64-bit, and each build
+// holds to its own size budget.
+constexpr bool k64Bit = sizeof(void*) == 8;
+constexpr const char* kBuild = k64Bit ? "win64" : "win32";
+constexpr double kSizeBudgetKiB = k64Bit ? 64.0 : 80.0;
 
 double NowMs() {
     static const double ticksPerMs = [] {
@@ -249,14 +254,19 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
-void Row(const char* figure, const std::string& measured, const std::string& detail = "",
-         const char* target = "", const char* result = "") {
+void PrintRow(const char* build, const char* figure, const char* measured, const char* detail,
+              const char* target, const char* result) {
     char line[160];
-    std::snprintf(line, sizeof line, "%-38s %11s  %-17s %-10s %s", figure, measured.c_str(),
-                  detail.c_str(), target, result);
+    std::snprintf(line, sizeof line, "%-6s %-38s %11s  %-17s %-10s %s", build, figure, measured,
+                  detail, target, result);
     std::string text = line;
     text.erase(text.find_last_not_of(' ') + 1);
     std::puts(text.c_str());
+}
+
+void Row(const char* figure, const std::string& measured, const std::string& detail = "",
+         const char* target = "", const char* result = "") {
+    PrintRow(kBuild, figure, measured.c_str(), detail.c_str(), target, result);
 }
 
 void TimingRow(const char* figure, const Timing& timing) {
@@ -369,13 +379,15 @@ void Run(const std::wstring& velnartExe, const std::wstring& floorExe) {
     const double scaling =
         Summarise(rangeClicks.velnart).median / Summarise(oneClicks.velnart).median;
 
-    Row("figure", "median", "min..max", "target", "result");
+    PrintRow("build", "figure", "median", "min..max", "target", "result");
     PairRows("start-up", starts, 1.05);
     PairRows(std::string("click ") + one.name, oneClicks, 1.05);
     PairRows(std::string("click ") + range.name, rangeClicks, 1.05);
     // What a list 255 times longer costs; the floors above say whether that is velnart's.
     Row("click velnart 255/1 LANAs", Format("%.2f x", scaling), "", "none");
-    CheckedRow("velnart.exe size", Format("%.1f KiB", sizeKiB), "<= 80 KiB", sizeKiB <= 80.0);
+    const std::string budget = Format("<= %.0f KiB", kSizeBudgetKiB);
+    CheckedRow("velnart.exe size", Format("%.1f KiB", sizeKiB), budget.c_str(),
+               sizeKiB <= kSizeBudgetKiB);
     Row("peak working set after 255 LANAs", Format("%.1f MiB", rangeClicks.velnartPeakMiB),
         Format("floor %.1f MiB", floorPeakMiB), "none");
 }

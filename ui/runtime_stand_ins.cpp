@@ -37,16 +37,21 @@ class LibraryCheckFailed final : public std::exception {
 };
 
 // The runtime's header in front of every thrown object (__cxa_refcounted_exception): a
-// reference count, then eleven words of bookkeeping and the unwinder's own header, which
-// is aligned to 16 bytes. Its code finds the header by this size, so it must match.
+// reference count, then the exception's bookkeeping and the unwinder's own header, which
+// is aligned to 16 bytes. Its code finds the header by this size, so it must match: 96
+// bytes on i686, 160 on x86-64, where pointers are twice as wide and the unwinder's
+// header holds the six words of Windows' own unwinding.
 struct ThrownHeader {
     int referenceCount;
     struct {
-        void* bookkeeping[11];
+        void* type[5];  // type, destructor, unexpected and terminate handlers, next exception
+        int handlerCounts[2];
+        void* handlerData[4];  // action record, language-specific data, catch temp, pointer
         _Unwind_Exception unwindHeader;
     } exception;
 };
-static_assert(sizeof(ThrownHeader) == 96, "the i686 runtime's header is 96 bytes");
+static_assert(sizeof(ThrownHeader) == (sizeof(void*) == 8 ? 160 : 96),
+              "the header of the runtime this is linked with");
 
 // Where an exception goes when the heap has no room, so that running out of memory can
 // still be thrown and reported: a few, since one may be thrown while another is caught.
@@ -96,6 +101,9 @@ extern "C" __cxxabiv1::__cxa_eh_globals* __cxxabiv1::__cxa_get_globals_fast() no
     return reinterpret_cast<__cxa_eh_globals*>(exceptionsInFlight);
 }
 
+// Under Windows' own unwinding (x86-64) both personality routines are thin wrappers that
+// hand the runtime's handler to the system, and the C one costs next to nothing.
+#ifndef __SEH__
 extern "C" _Unwind_Reason_Code __gxx_personality_v0(int version, _Unwind_Action actions,
                                                     _Unwind_Exception_Class exceptionClass,
                                                     _Unwind_Exception* exception,
@@ -107,6 +115,7 @@ extern "C" __attribute__((used)) _Unwind_Reason_Code __gcc_personality_v0(
     _Unwind_Exception* exception, _Unwind_Context* context) {
     return __gxx_personality_v0(version, actions, exceptionClass, exception, context);
 }
+#endif
 
 extern "C" int _matherr(struct _exception*) {
     return 0;

@@ -16,6 +16,7 @@
 #include "check.h"
 #include "control_ids.h"
 #include "handles.h"
+#include "ncb.h"
 #include "system_dpi.h"
 #include "velnart_process.h"
 #include "win32_error.h"
@@ -238,15 +239,20 @@ void TestControlBlocks(const Paths& paths) {
     const std::string callname = "2A202020202020202020202020202020";
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& hex = lines[i];
-        if (!CHECK(hex.size() > 129)) {
+        // Two hex digits a byte, in the platform's layout of the block.
+        const auto field = [&](std::size_t offset, std::size_t bytes) {
+            return hex.substr(2 * offset, 2 * bytes);
+        };
+        if (!CHECK(hex.size() > 2 * sizeof(NCB) + 1)) {
             continue;
         }
-        const std::string summary = hex.substr(0, 2) + " " + hex.substr(96, 2) + " " +
-                                    hex.substr(16, 4) + " " + hex.substr(129);
+        const std::string summary =
+            field(offsetof(NCB, ncb_command), 1) + " " + field(offsetof(NCB, ncb_lana_num), 1) +
+            " " + field(offsetof(NCB, ncb_length), 2) + " " + hex.substr(2 * sizeof(NCB) + 1);
         Check(summary == expected[i], expected[i], __LINE__, "(got " + summary + ")");
         const bool query = hex.substr(0, 2) == "33";
-        Check(hex.substr(20, 32) == (query ? callname : std::string(32, '0')), "callname", __LINE__,
-              hex);
+        Check(field(offsetof(NCB, ncb_callname), 16) == (query ? callname : std::string(32, '0')),
+              "callname", __LINE__, hex);
     }
 }
 

@@ -119,7 +119,7 @@ UCHAR Answer(const NetbiosScript& script, NCB& ncb) {
 }  // namespace
 
 // Nothing may unwind into a caller that expects a plain C function.
-extern "C" UCHAR WINAPI Netbios(NCB* ncb) {
+extern "C" __declspec(dllexport) UCHAR WINAPI Netbios(NCB* ncb) {
     if (!ncb) {
         return kIllegalCommand;
     }

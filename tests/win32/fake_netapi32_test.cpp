@@ -32,10 +32,12 @@ std::string Summarise(const std::string& line) {
         bytes[i] = static_cast<std::uint8_t>(std::stoul(line.substr(2 * i, 2), nullptr, 16));
     }
     char text[64];
-    std::snprintf(text, sizeof text, "%02X %02X %u %s", bytes[0], bytes[48],
-                  bytes[8] | bytes[9] << 8, line.c_str() + 2 * sizeof(NCB) + 1);
+    NCB ncb;
+    std::memcpy(&ncb, bytes, sizeof ncb);
+    std::snprintf(text, sizeof text, "%02X %02X %u %s", ncb.ncb_command, ncb.ncb_lana_num,
+                  ncb.ncb_length, line.c_str() + 2 * sizeof(NCB) + 1);
     std::string summary = text;
-    if (bytes[0] == NCBASTAT && std::memcmp(bytes + 10, "*               ", 16) != 0) {
+    if (ncb.ncb_command == NCBASTAT && std::memcmp(ncb.ncb_callname, "*               ", 16) != 0) {
         summary += " (callname not *)";
     }
     return summary;

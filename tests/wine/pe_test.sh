@@ -1,28 +1,36 @@
 #!/usr/bin/env bash
-# velnart.exe must be a 32-bit GUI program that runs from its file alone (system DLLs
-# only, never a compiler runtime that would have to ship beside it), that loads on every
-# 32-bit Windows from XP SP3 on, and that stays within its size budget.
+# velnart.exe must be a GUI program that runs from its file alone (system DLLs only, never
+# a compiler runtime that would have to ship beside it), that loads on every Windows its
+# build claims, and that stays within its size budget.
+#   pe_test.sh win32|win64 EXE
+# The 32-bit build claims every Windows from XP SP3 (5.1) on; the 64-bit one every x64
+# Windows from XP Professional x64 Edition and Server 2003 x64 (5.2) on.
 set -euo pipefail
-exe=$1
-headers=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe")
+build=$1 exe=$2
+case "$build" in
+    win32) format=pei-i386 cc=i686-w64-mingw32-gcc-win32 oldest=0x0501 claim=XP budget_kib=80 ;;
+    win64) format=pei-x86-64 cc=x86_64-w64-mingw32-gcc-win32 oldest=0x0502 claim="XP x64" budget_kib=64 ;;
+    *) echo "usage: pe_test.sh win32|win64 EXE" >&2 && exit 2 ;;
+esac
+headers=$(LC_ALL=C x86_64-w64-mingw32-objdump -p "$exe")
 failed=0
 fail() {
     echo "FAIL: $*"
     failed=1
 }
 
-grep -q 'file format pei-i386' <<<"$headers" || fail "not PE32 i386"
+grep -q "file format $format\$" <<<"$headers" || fail "not $format"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 
-budget=$((80 * 1024))
+budget=$((budget_kib * 1024))
 size=$(stat -c %s "$exe")
 ((size <= budget)) || fail "$size bytes, over the budget of $budget"
 
-# XP (5.1) refuses to load a program that asks for a later OS or subsystem version.
+# Windows refuses to load a program that asks for a later OS or subsystem version.
 for field in OSystem Subsystem; do
     major=$(sed -n "s/^Major${field}Version\s*//p" <<<"$headers")
     minor=$(sed -n "s/^Minor${field}Version\s*//p" <<<"$headers")
-    ((major * 100 + minor <= 501)) || fail "$field version $major.$minor is later than XP's"
+    (((major << 8 | minor) <= oldest)) || fail "$field version $major.$minor is later than $claim's"
 done
 
 # "dll function", one line per imported function.
@@ -41,16 +49,20 @@ done < <(cut -d' ' -f1 <<<"$imports" | sort -u)
 grep -Eqx 'comctl32\.dll InitCommonControls(Ex)?' <<<"$imports" ||
     fail "does not import InitCommonControls(Ex) from comctl32.dll"
 
-# Address-space randomisation and no-execute data, and terminal-server awareness: without
-# it a Remote Desktop server shims velnart and gives it a per-user Windows directory.
+# Address-space randomisation (over the whole 64-bit space in the 64-bit build) and
+# no-execute data, and terminal-server awareness: without it a Remote Desktop server shims
+# velnart and gives it a per-user Windows directory.
 flags=$((16#$(sed -n 's/^DllCharacteristics\s*//p' <<<"$headers")))
-for flag in DYNAMIC_BASE:0x40 NX_COMPAT:0x100 TERMINAL_SERVICE_AWARE:0x8000; do
+required=(DYNAMIC_BASE:0x40 NX_COMPAT:0x100 TERMINAL_SERVICE_AWARE:0x8000)
+[ "$build" = win32 ] || required+=(HIGH_ENTROPY_VA:0x20)
+for flag in "${required[@]}"; do
     ((flags & ${flag#*:})) || fail "DllCharacteristics lack ${flag%:*}"
 done
 
 # An import XP lacks stops the program before its first line runs; functions of later
 # Windows are looked up with GetProcAddress instead. The mingw-w64 headers hide later
-# functions when told to target XP (and msvcrt.dll 7.0, XP's C runtime), so every import
+# functions when told to target XP (and msvcrt.dll 7.0, the C runtime of XP and of
+# Server 2003, from which XP x64 is made), so every import
 # must be declared there, and none may be one of the later names that threading runtimes
 # import. Those must stay hidden too, or the headers' word is no longer worth anything.
 later=(GetTickCount64 InitializeConditionVariable SleepConditionVariableCS WakeConditionVariable
@@ -58,18 +70,18 @@ later=(GetTickCount64 InitializeConditionVariable SleepConditionVariableCS WakeC
        InitOnceExecuteOnce InitOnceBeginInitialize FlsAlloc FlsGetValue FlsSetValue)
 # What mingw-w64's start-up code imports from msvcrt.dll's internals, which no header
 # declares; msvcrt.dll has exported them since before XP.
-startup=(__p__commode __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit
+startup=(__p__commode _commode __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit
          _initterm)
 
 mapfile -t names < <(cut -d' ' -f2 <<<"$imports" | sort -u)
 for name in "${names[@]}"; do
     # The secure CRT (strcpy_s and its kin) came with msvcrt.dll of Vista; the headers
     # declare it for every version.
-    [[ " ${later[*]} " == *" $name "* || $name == *_s ]] && fail "imports $name, which XP lacks"
+    [[ " ${later[*]} " == *" $name "* || $name == *_s ]] && fail "imports $name, which $claim lacks"
 done
 
 probe=$(
-    printf '#define _WIN32_WINNT 0x0501\n#define WINVER 0x0501\n#define __MSVCRT_VERSION__ 0x0700\n'
+    printf '#define _WIN32_WINNT %s\n#define WINVER %s\n#define __MSVCRT_VERSION__ 0x0700\n' "$oldest" "$oldest"
     printf '#include <%s>\n' windows.h commctrl.h ctype.h errno.h io.h locale.h malloc.h math.h process.h \
         setjmp.h signal.h stdio.h stdlib.h string.h time.h wchar.h
     echo 'void probe(void) {'
@@ -78,12 +90,12 @@ probe=$(
     done
     echo '}'
 )
-undeclared=$(LC_ALL=C i686-w64-mingw32-gcc-win32 -fsyntax-only -x c - <<<"$probe" 2>&1 |
+undeclared=$(LC_ALL=C "$cc" -fsyntax-only -x c - <<<"$probe" 2>&1 |
     sed -n "s/.*error: '\([A-Za-z0-9_]*\)' undeclared.*/\1/p" || true)
 for name in "${names[@]}"; do
-    grep -qx "$name" <<<"$undeclared" && fail "imports $name, which XP's headers do not declare"
+    grep -qx "$name" <<<"$undeclared" && fail "imports $name, which $claim's headers do not declare"
 done
 for name in "${later[@]}"; do
-    grep -qx "$name" <<<"$undeclared" || fail "the headers declare $name for XP: this check is void"
+    grep -qx "$name" <<<"$undeclared" || fail "the headers declare $name for $claim: this check is void"
 done
 exit $failed
