@@ -4,6 +4,7 @@
 
 #include "app_title.h"
 #include "main_window.h"
+#include "system_library.h"
 #include "system_netbios.h"
 #include "win32_error.h"
 
@@ -40,6 +41,9 @@ int RunMessageLoop(const MainWindow& window) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before anything is loaded on velnart's behalf. What the loader mapped before this line,
+    // velnart's own imports, came from the system's list of known DLLs.
+    SearchOnlySystemDirectoryForDlls();
     // The manifest asks for version 6 of the common controls. Vista and later load it
     // when the first control is made; XP does not, and there every button, edit and
     // message box, the one that would report it too, fails with error 1407. Importing

@@ -199,7 +199,8 @@ void TestListing(const Paths& paths) {
     };
     const Case cases[] = {
         {L"lana=0:0:001A2B3C4D5E;lana=3:0:0aff011000b0", L"\r\n001A2B3C4D5E\r\n0AFF011000B0"},
-        {L"lana=0:0:000000000001;lana=1:35:000000000002;lana=2:0:000000000003",
+        {L"lana=0:0:000000000001;lana=1:35:000000000002;lana=2:0:000000000003;"
+         L"lana=3:5:000000000004",
          L"\r\n000000000001\r\n000000000003"},
         {L"lana=0:0:AABBCCDDEEFF;lana=1:0:AABBCCDDEEFF", L"\r\nAABBCCDDEEFF\r\nAABBCCDDEEFF"},
         {L"", L""},
@@ -270,6 +271,29 @@ void TestDiscoveryError(const Paths& paths) {
         CHECK_EQ(velnart.Text(kText1Id), std::wstring(L"\r\nPREVIOUSLIST"));
     }
     InstallNetapi(paths.scriptedDll);
+
+    // velnart in a folder of its own, as in a Downloads folder that other downloads share,
+    // with a netapi32.dll beside it: the service is still the system's. Nor does a DLL
+    // loaded by bare name on velnart's behalf come from there, while system DLLs still load.
+    const std::wstring folder = TempFile(L"velnart-alone");
+    const std::wstring alone = folder + L"\\velnart.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CHECK(CopyFileW(paths.velnart.c_str(), alone.c_str(), FALSE));
+    for (const wchar_t* planted : {L"\\netapi32.dll", L"\\velnart-planted.dll"}) {
+        CHECK(CopyFileW(paths.noexportDll.c_str(), (folder + planted).c_str(), FALSE));
+    }
+    {
+        VelnartProcess velnart(alone, L"lana=0:0:001A2B3C4D5E");
+        ClickAndWaitForText(velnart, L"\r\n001A2B3C4D5E");
+        CHECK(velnart.MessageBoxes().empty());
+        const std::optional<bool> system = velnart.LoadsLibrary(L"version.dll");
+        const std::optional<bool> planted = velnart.LoadsLibrary(L"velnart-planted.dll");
+        std::printf("by bare name in velnart: version.dll %s, velnart-planted.dll %s\n",
+                    system ? (*system ? "loaded" : "refused") : "not asked",
+                    planted ? (*planted ? "loaded" : "refused") : "not asked");
+        CHECK(system == true);
+        CHECK(planted == false);
+    }
 }
 
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
@@ -830,12 +854,17 @@ void TestViewer(const Paths& paths) {
     DeleteFileW(systemViewer.c_str());
     DeleteFileW(marker.c_str());
 
-    // Only in the directory velnart was started from: not run, not found.
+    // Only in the directory velnart was started from, also with that directory on PATH as
+    // ".": not run, not found.
     const std::wstring planted = TempFile(L"velnart-cwd");
     CreateDirectoryW(planted.c_str(), nullptr);
     CopyFileW(paths.viewerStub.c_str(), (planted + L"\\clipbrd.exe").c_str(), FALSE);
     {
+        wchar_t path[32767];
+        const DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
+        SetEnvironmentVariableW(L"PATH", (L".;" + std::wstring(path, length)).c_str());
         VelnartProcess velnart(paths.velnart, L"", L"", planted);
+        SetEnvironmentVariableW(L"PATH", path);
         velnart.Click(kCommand5Id);
         ExpectOneBox(velnart, Win32Error(ERROR_FILE_NOT_FOUND).message());
     }
@@ -847,8 +876,9 @@ void TestViewer(const Paths& paths) {
         VelnartProcess velnart(paths.velnart, L"", L"", planted);
         velnart.Click(kCommand5Id);
         velnart.Click(kCommand5Id);
-        WaitUntil([&] { return ReadLines(marker).size() >= 2; });
-        CHECK(ReadLines(marker) == (std::vector<std::string>{"show=1", "show=1"}));
+        const std::vector<std::string> twice = {"show=1", "show=1"};
+        WaitUntil([&] { return ReadLines(marker) == twice; });
+        CHECK(ReadLines(marker) == twice);
         CHECK(velnart.MessageBoxes().empty());
     }
 

@@ -1,6 +1,9 @@
 #include "velnart_process.h"
 
+#include <tlhelp32.h>
+
 #include "foreign_window_text.h"
+#include "handles.h"
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -38,6 +41,37 @@ std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className) {
         }
     }
     return found;
+}
+
+// Whether the box shows an icon: a visible icon control that holds one. Windows numbers
+// it 0x14, Wine 0x440, and Wine keeps one, hidden and empty, in a box without an icon.
+bool ShowsIcon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        DWORD_PTR icon = 0;
+        if (ClassName(child) == L"Static" && IsWindowVisible(child) &&
+            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) &&
+            icon != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasModule(DWORD processId, const std::wstring& name) {
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = Module32FirstW(snapshot.get(), &module); more;
+         more = Module32NextW(snapshot.get(), &module)) {
+        if (lstrcmpiW(module.szModule, name.c_str()) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -116,7 +150,7 @@ std::vector<MessageBoxInfo> VelnartProcess::MessageBoxes() const {
         MessageBoxInfo box{hwnd,
                            ForeignWindowText(hwnd),
                            ForeignWindowText(GetDlgItem(hwnd, 0xFFFF)),
-                           GetDlgItem(hwnd, 0x14) != nullptr,
+                           ShowsIcon(hwnd),
                            0,
                            GetWindow(hwnd, GW_OWNER)};
         for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -144,4 +178,27 @@ std::vector<MessageBoxInfo> VelnartProcess::TakeMessageBoxes() const {
         WaitUntil([&] { return MessageBoxes().empty(); });
     }
     return taken;
+}
+
+std::optional<bool> VelnartProcess::LoadsLibrary(const std::wstring& name) const {
+    const SIZE_T bytes = (name.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(info_.hProcess, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    if (!remote) {
+        return std::nullopt;
+    }
+    std::optional<bool> loaded;
+    // kernel32 stands at the same address in every process of the session.
+    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    if (WriteProcessMemory(info_.hProcess, remote, name.c_str(), bytes, nullptr)) {
+        const UniqueKernelHandle thread(
+            CreateRemoteThread(info_.hProcess, nullptr, 0, loadLibrary, remote, 0, nullptr));
+        // The thread's exit code holds only half of a 64-bit module handle; the list of
+        // modules tells either way.
+        if (thread && WaitForSingleObject(thread.get(), 5000) == WAIT_OBJECT_0) {
+            loaded = HasModule(info_.dwProcessId, name);
+        }
+    }
+    VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
+    return loaded;
 }

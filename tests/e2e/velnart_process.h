@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ class VelnartProcess {
     void Click(int id) const;
     HWND Focus() const;
     std::vector<MessageBoxInfo> MessageBoxes() const;
+    // Has a thread of velnart's own load a DLL by bare name, as system DLLs load theirs on its
+    // behalf, and says whether the DLL is loaded then; nothing if it could not be asked.
+    std::optional<bool> LoadsLibrary(const std::wstring& name) const;
     // Every box the program shows from now until none follows, each closed with OK.
     std::vector<MessageBoxInfo> TakeMessageBoxes() const;
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "append_to_file.h"
+
 int wmain() {
     wchar_t marker[MAX_PATH];
     if (!GetEnvironmentVariableW(L"VELNART_VIEWER_MARKER", marker, MAX_PATH)) {
@@ -12,9 +14,9 @@ int wmain() {
     STARTUPINFOW startup{};
     GetStartupInfoW(&startup);
     const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
-    if (FILE* file = _wfopen(marker, L"a")) {
-        std::fprintf(file, "show=%d\n", show);
-        std::fclose(file);
-    }
+    char line[32];
+    std::snprintf(line, sizeof line, "show=%d\n", show);
+    // Viewers started together write together.
+    AppendToFile(marker, line);
     return 0;
 }

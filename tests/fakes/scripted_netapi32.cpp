@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "handles.h"
+#include "append_to_file.h"
 #include "ncb.h"
 #include "netbios_script.h"
 
@@ -48,17 +48,6 @@ const std::optional<NetbiosScript>& ReadScript() {
         text += static_cast<char>(c);
     }
     return script = ParseNetbiosScript(text);
-}
-
-void AppendToLog(const std::wstring& path, const std::string& line) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    const UniqueKernelHandle owned(file);
-    DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 // Taken before the call is answered, so the log shows what the caller sent.
@@ -126,7 +115,7 @@ extern "C" __declspec(dllexport) UCHAR WINAPI Netbios(NCB* ncb) {
     try {
         const std::optional<NetbiosScript>& script = ReadScript();
         if (const std::wstring log = ReadVariable(L"VELNART_FAKE_NETBIOS_LOG"); !log.empty()) {
-            AppendToLog(log, script ? DescribeCall(*ncb) : "bad script\n");
+            AppendToFile(log.c_str(), script ? DescribeCall(*ncb) : "bad script\n");
         }
         const UCHAR code = script ? Answer(*script, *ncb) : kBadScript;
         ncb->ncb_retcode = code;

@@ -49,6 +49,12 @@ done < <(cut -d' ' -f1 <<<"$imports" | sort -u)
 grep -Eqx 'comctl32\.dll InitCommonControls(Ex)?' <<<"$imports" ||
     fail "does not import InitCommonControls(Ex) from comctl32.dll"
 
+# DLLs loaded by bare name must not come from the folder velnart was downloaded to, on any
+# Windows: where SetDefaultDllDirectories is missing (XP, Vista and 7 without its update),
+# SetDllDirectoryW takes at least the current directory out of the search.
+grep -qx 'kernel32\.dll SetDllDirectoryW' <<<"$imports" ||
+    fail "does not import SetDllDirectoryW from kernel32.dll"
+
 # Address-space randomisation (over the whole 64-bit space in the 64-bit build) and
 # no-execute data, and terminal-server awareness: without it a Remote Desktop server shims
 # velnart and gives it a per-user Windows directory.
@@ -73,6 +79,9 @@ later=(GetTickCount64 InitializeConditionVariable SleepConditionVariableCS WakeC
 startup=(__p__commode _commode __set_app_type __setusermatherr __wgetmainargs __winitenv _amsg_exit
          _initterm)
 
+# What the headers declare only for Server 2003 (5.2), although XP SP1 already has it.
+xp_sp1=(SetDllDirectoryW)
+
 mapfile -t names < <(cut -d' ' -f2 <<<"$imports" | sort -u)
 for name in "${names[@]}"; do
     # The secure CRT (strcpy_s and its kin) came with msvcrt.dll of Vista; the headers
@@ -93,6 +102,7 @@ probe=$(
 undeclared=$(LC_ALL=C "$cc" -fsyntax-only -x c - <<<"$probe" 2>&1 |
     sed -n "s/.*error: '\([A-Za-z0-9_]*\)' undeclared.*/\1/p" || true)
 for name in "${names[@]}"; do
+    [[ " ${xp_sp1[*]} " == *" $name "* ]] && continue
     grep -qx "$name" <<<"$undeclared" && fail "imports $name, which $claim's headers do not declare"
 done
 for name in "${later[@]}"; do
