@@ -33,7 +33,7 @@ constexpr wchar_t kScriptVariable[] = L"VELNART_FAKE_NETBIOS";
 // holds to its own size budget.
 constexpr bool k64Bit = sizeof(void*) == 8;
 constexpr const char* kBuild = k64Bit ? "win64" : "win32";
-constexpr double kSizeBudgetKiB = k64Bit ? 64.0 : 80.0;
+constexpr double kSizeBudgetKiB = k64Bit ? 64.0 : 84.0;
 
 double NowMs() {
     static const double ticksPerMs = [] {

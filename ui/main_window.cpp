@@ -7,6 +7,7 @@
 #include "control_ids.h"
 #include "dpi_functions.h"
 #include "form_layout.h"
+#include "named_accessible.h"
 #include "win32_error.h"
 #include "window_fonts.h"
 
@@ -14,6 +15,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"velnart.Form1";
 constexpr int kIconResource = 1;
+
+// What a screen reader says Text1 is: it has no label to take a name from.
+constexpr wchar_t kText1AccessibleName[] = L"MAC addresses";
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
@@ -42,6 +46,19 @@ UniqueIcon LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
     return UniqueIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
                                                     IMAGE_ICON, GetSystemMetrics(widthMetric),
                                                     GetSystemMetrics(heightMetric), 0)));
+}
+
+// Text1 as the edit control makes it, but for the name of its accessible object. The edit
+// control's own procedure is kept in Text1's user data, which nothing else uses.
+LRESULT CALLBACK Text1Proc(HWND text1, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // The object asked for is a 32-bit number, however wide lParam is.
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        if (const LRESULT named = NamedAccessibleObject(text1, wParam, kText1AccessibleName)) {
+            return named;
+        }
+    }
+    const auto edit = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(text1, GWLP_USERDATA));
+    return CallWindowProcW(edit, text1, message, wParam, lParam);
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
@@ -127,6 +144,8 @@ void MainWindow::CreateControls(HINSTANCE instance) {
         }
     }
     text1_ = GetDlgItem(hwnd_, kText1Id);
+    SetWindowLongPtrW(text1_, GWLP_USERDATA, GetWindowLongPtrW(text1_, GWLP_WNDPROC));
+    SetWindowLongPtrW(text1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1Proc));
     SetFonts();
 }
 

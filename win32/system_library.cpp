@@ -1,19 +1,29 @@
 #include "system_library.h"
 
-#include <string>
+#include <cwchar>
 
 #include "win32_error.h"
 
-UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
-    wchar_t directory[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        ThrowLastError();
+UniqueModule TryLoadSystemLibrary(const wchar_t* fileName) noexcept {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    const std::size_t nameLength = std::wcslen(fileName);
+    if (length == 0) {
+        return UniqueModule();
     }
-    const std::wstring path = std::wstring(directory, length) + L'\\' + fileName;
+    if (length + 1 + nameLength >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return UniqueModule();
+    }
+    path[length] = L'\\';
+    std::wmemcpy(path + length + 1, fileName, nameLength + 1);
     // The altered search path makes the DLL's own dependencies resolve from the
     // system directory as well.
-    UniqueModule library(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return UniqueModule(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
+    UniqueModule library = TryLoadSystemLibrary(fileName);
     if (!library) {
         ThrowLastError();
     }

@@ -3,6 +3,8 @@
 //   e2e_driver GROUP VELNART_EXE SCRIPTED_DLL NOEXPORT_DLL VIEWER_STUB_EXE GRABBER_EXE
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -143,6 +145,68 @@ void CheckLayout(const VelnartProcess& velnart, int dpi) {
     CHECK(child == nullptr);  // no controls besides these six
 }
 
+// The text of a string the accessibility interfaces hand over, which is then freed.
+std::wstring Take(BSTR text) {
+    std::wstring taken = text ? std::wstring(text, SysStringLen(text)) : L"(none)";
+    SysFreeString(text);
+    return taken;
+}
+
+// What a screen reader reads of each control, asking as one does: its name, its role and
+// the shortcut it announces, and Text1's text as its value.
+void CheckAccessibility(const VelnartProcess& velnart) {
+    struct Expected {
+        int id;
+        const wchar_t* name;
+        LONG role;
+        const wchar_t* shortcut;
+    };
+    const Expected controls[] = {
+        {kCommand1Id, L"get mac adrs", ROLE_SYSTEM_PUSHBUTTON, L"Alt+g"},
+        {kCommand2Id, L"cpy all", ROLE_SYSTEM_PUSHBUTTON, L"Alt+a"},
+        {kCommand4Id, L"cpy selected", ROLE_SYSTEM_PUSHBUTTON, L"Alt+s"},
+        {kCommand5Id, L"clipboard", ROLE_SYSTEM_PUSHBUTTON, L"Alt+c"},
+        {kCommand3Id, L"end", ROLE_SYSTEM_PUSHBUTTON, L"Alt+e"},
+        {kText1Id, L"MAC addresses", ROLE_SYSTEM_TEXT, nullptr},
+    };
+    const std::wstring listed = L"\r\n001A2B3C4D5E";
+    velnart.SetText(kText1Id, listed);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    for (const Expected& control : controls) {
+        IAccessible* object = nullptr;
+        if (!CHECK(SUCCEEDED(AccessibleObjectFromWindow(
+                velnart.control(control.id), static_cast<DWORD>(OBJID_CLIENT),
+                __uuidof(IAccessible), reinterpret_cast<void**>(&object))))) {
+            continue;
+        }
+        BSTR name = nullptr;
+        BSTR shortcut = nullptr;
+        BSTR value = nullptr;
+        VARIANT role{};
+        object->get_accName(self, &name);
+        object->get_accRole(self, &role);
+        object->get_accKeyboardShortcut(self, &shortcut);
+        object->get_accValue(self, &value);
+        object->Release();
+        const std::wstring read[] = {Take(name), Take(shortcut), Take(value)};
+        const LONG readRole = role.vt == VT_I4 ? role.lVal : -1;
+        std::printf("accessible %d: name \"%ls\", role %ld, shortcut \"%ls\", value \"%ls\"\n",
+                    control.id, read[0].c_str(), readRole, read[1].c_str(),
+                    read[2] == listed ? L"<the list>" : read[2].c_str());
+        CHECK_EQ(read[0], std::wstring(control.name));
+        // Wine's oleacc has no object of its own for buttons and calls them client areas.
+        CHECK(readRole == control.role ||
+              (control.role == ROLE_SYSTEM_PUSHBUTTON && readRole == ROLE_SYSTEM_CLIENT));
+        CHECK_EQ(read[1], std::wstring(control.shortcut ? control.shortcut : L"(none)"));
+        if (control.id == kText1Id) {
+            CHECK_EQ(read[2], listed);
+        }
+    }
+    velnart.SetText(kText1Id, L"");
+}
+
 void TestWindow(const Paths& paths) {
     VelnartProcess velnart(paths.velnart, L"");
     HWND form = velnart.form();
@@ -156,6 +220,7 @@ void TestWindow(const Paths& paths) {
     }
     CheckLayout(velnart, dpi);
     CHECK_EQ(velnart.Text(kText1Id), std::wstring());
+    CheckAccessibility(velnart);
 
     wchar_t caption[64] = {};
     GetWindowTextW(form, caption, 64);
@@ -909,6 +974,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const Paths paths{argv[2], argv[3], argv[4], argv[5], argv[6]};
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const std::map<std::wstring, void (*)(const Paths&)> groups = {
         {L"window", TestWindow},
         {L"listing", TestListing},
