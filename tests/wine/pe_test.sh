@@ -55,6 +55,11 @@ grep -Eqx 'comctl32\.dll InitCommonControls(Ex)?' <<<"$imports" ||
 grep -qx 'kernel32\.dll SetDllDirectoryW' <<<"$imports" ||
     fail "does not import SetDllDirectoryW from kernel32.dll"
 
+# And every DLL velnart loads itself is loaded by full path from the system directory
+# (LoadLibraryExW): on XP nothing else keeps a planted copy out. The runtime's start-up
+# code imports LoadLibraryA for a DLL of its own, and only when that one is loaded already.
+grep -qx 'kernel32\.dll LoadLibraryW' <<<"$imports" && fail "imports LoadLibraryW, which loads by name"
+
 # Address-space randomisation (over the whole 64-bit space in the 64-bit build) and
 # no-execute data, and terminal-server awareness: without it a Remote Desktop server shims
 # velnart and gives it a per-user Windows directory.
