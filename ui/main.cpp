@@ -42,7 +42,8 @@ int RunMessageLoop(const MainWindow& window) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything is loaded on velnart's behalf. What the loader mapped before this line,
-    // velnart's own imports, came from the system's list of known DLLs.
+    // velnart's own imports, came from the system's known DLLs and, for the common controls,
+    // from the side-by-side store that the manifest names.
     SearchOnlySystemDirectoryForDlls();
     // The manifest asks for version 6 of the common controls. Vista and later load it
     // when the first control is made; XP does not, and there every button, edit and
