@@ -30,11 +30,18 @@ for usage in codeSigning serverAuth; do
         -out $usage.p12
 done
 
-unsigned=$(sha256sum "$root"/build/win{32,64}/velnart.exe)
 export SOURCE_DATE_EPOCH=1700000000
 release() { # release OUTDIR PKCS12 PASSWORD_FILE: the script's status, its errors in OUTDIR.err
     VELNART_SIGN_PKCS12=$2 VELNART_SIGN_PASSWORD_FILE=$3 "$root/scripts/release" "$1" >/dev/null 2>"$1.err"
 }
+
+# Unsigned first, which also builds whatever program is not built yet.
+release plain "" "" || fail "the unsigned release failed: $(cat plain.err)"
+unsigned=$(cd "$root/build" && sha256sum win32/velnart.exe win64/velnart.exe)
+unzip -q plain/velnart-*.zip -d plain/unpacked
+cmp -s "$root/build/win32/velnart.exe" plain/unpacked/velnart.exe &&
+    cmp -s "$root/build/win64/velnart.exe" plain/unpacked/x64/velnart.exe ||
+    fail "the unsigned zip does not hold the builds as they are"
 
 release signed codeSigning.p12 password || fail "the signed release failed: $(cat signed.err)"
 unzip -q signed/velnart-*.zip -d unpacked
@@ -51,7 +58,7 @@ if tampered=$(osslsigncode verify -CAfile ca.pem -in tampered.exe 2>&1); then
     fail "a changed byte still verifies"
 fi
 echo "one byte changed: $(grep -m1 -iE 'mismatch|failed' <<<"$tampered")"
-[ "$(sha256sum "$root"/build/win{32,64}/velnart.exe)" = "$unsigned" ] ||
+[ "$(cd "$root/build" && sha256sum win32/velnart.exe win64/velnart.exe)" = "$unsigned" ] ||
     fail "signing changed the unsigned builds"
 
 # Each must end with one line, and leave no zip.
