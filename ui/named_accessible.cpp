@@ -29,22 +29,19 @@ bool Find(const UniqueModule& library, const char* name, Function& function) {
 // Null if they cannot be had, now or ever.
 const AccessibilityLibraries* Libraries() noexcept {
     static AccessibilityLibraries libraries;
-    static bool tried = false;
-    static bool found = false;
-    if (!tried) {
-        tried = true;
+    static const bool found = [] {
         libraries.ole32 = TryLoadSystemLibrary(L"ole32.dll");
         libraries.oleaut32 = TryLoadSystemLibrary(L"oleaut32.dll");
         libraries.oleacc = TryLoadSystemLibrary(L"oleacc.dll");
-        found = Find(libraries.ole32, "CoInitializeEx", libraries.coInitializeEx) &&
-                Find(libraries.oleaut32, "SysAllocString", libraries.sysAllocString) &&
-                Find(libraries.oleacc, "CreateStdAccessibleObject",
-                     libraries.createStdAccessibleObject) &&
-                Find(libraries.oleacc, "LresultFromObject", libraries.lresultFromObject) &&
-                // The object is handed to the asking program through COM, which this thread
-                // then serves; it stays initialised for as long as the program runs.
-                SUCCEEDED(libraries.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    }
+        return Find(libraries.ole32, "CoInitializeEx", libraries.coInitializeEx) &&
+               Find(libraries.oleaut32, "SysAllocString", libraries.sysAllocString) &&
+               Find(libraries.oleacc, "CreateStdAccessibleObject",
+                    libraries.createStdAccessibleObject) &&
+               Find(libraries.oleacc, "LresultFromObject", libraries.lresultFromObject) &&
+               // The object is handed to the asking program through COM, which this thread
+               // then serves; it stays initialised for as long as the program runs.
+               SUCCEEDED(libraries.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    }();
     return found ? &libraries : nullptr;
 }
 

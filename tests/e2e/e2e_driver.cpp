@@ -353,9 +353,11 @@ void TestDiscoveryError(const Paths& paths) {
         CHECK(velnart.MessageBoxes().empty());
         const std::optional<bool> system = velnart.LoadsLibrary(L"version.dll");
         const std::optional<bool> planted = velnart.LoadsLibrary(L"velnart-planted.dll");
+        const auto said = [](std::optional<bool> loaded) {
+            return loaded ? (*loaded ? "loaded" : "refused") : "not asked";
+        };
         std::printf("by bare name in velnart: version.dll %s, velnart-planted.dll %s\n",
-                    system ? (*system ? "loaded" : "refused") : "not asked",
-                    planted ? (*planted ? "loaded" : "refused") : "not asked");
+                    said(system), said(planted));
         CHECK(system == true);
         CHECK(planted == false);
     }

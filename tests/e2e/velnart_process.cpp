@@ -43,19 +43,14 @@ std::vector<HWND> VisibleWindowsOf(DWORD processId, const wchar_t* className) {
     return found;
 }
 
-// Whether the box shows an icon: a visible icon control that holds one. Windows numbers
-// it 0x14, Wine 0x440, and Wine keeps one, hidden and empty, in a box without an icon.
-bool ShowsIcon(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        DWORD_PTR icon = 0;
-        if (ClassName(child) == L"Static" && IsWindowVisible(child) &&
-            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) &&
-            icon != 0) {
-            return true;
-        }
-    }
-    return false;
+// A visible icon control that holds an icon. Windows numbers it 0x14, Wine 0x440, and Wine
+// keeps one, hidden and empty, in a box without an icon.
+bool IsShownIcon(HWND child) {
+    DWORD_PTR icon = 0;
+    return ClassName(child) == L"Static" && IsWindowVisible(child) &&
+           (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+           SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) &&
+           icon != 0;
 }
 
 bool HasModule(DWORD processId, const std::wstring& name) {
@@ -147,14 +142,12 @@ HWND VelnartProcess::Focus() const {
 std::vector<MessageBoxInfo> VelnartProcess::MessageBoxes() const {
     std::vector<MessageBoxInfo> boxes;
     for (HWND hwnd : VisibleWindowsOf(info_.dwProcessId, L"#32770")) {
-        MessageBoxInfo box{hwnd,
-                           ForeignWindowText(hwnd),
-                           ForeignWindowText(GetDlgItem(hwnd, 0xFFFF)),
-                           ShowsIcon(hwnd),
-                           0,
-                           GetWindow(hwnd, GW_OWNER)};
+        MessageBoxInfo box{
+            hwnd, ForeignWindowText(hwnd),  ForeignWindowText(GetDlgItem(hwnd, 0xFFFF)), false,
+            0,    GetWindow(hwnd, GW_OWNER)};
         for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             box.buttons += ClassName(child) == L"Button" && IsWindowVisible(child) ? 1 : 0;
+            box.hasIcon = box.hasIcon || IsShownIcon(child);
         }
         boxes.push_back(box);
     }
